@@ -1,0 +1,92 @@
+#include "facetext.h"
+
+namespace FaceText {
+
+int sizeByLength(const QString &text, int previousFontSize)
+{
+    const qsizetype n = text.size();
+    const bool bracket = text.startsWith(u'[');
+    int size = previousFontSize;
+    if (n < 100)
+        size = 9;
+    if (n < 14 && !bracket)
+        size = 8;
+    if (n < 11 && !bracket)
+        size = 9;
+    if (n < 6 && !bracket)
+        size = 14;
+    if (n < 4)
+        size = 18;
+    return size;
+}
+
+QString joinForDisplay(const QString &text)
+{
+    static const struct
+    {
+        const char *find;
+        const char *replace;
+    } joins[] = {
+        { "a\r\n", "a " },         { "\r\na\r\n", " a " },     { "to\r\n", "to " },
+        { "\r\nto\r\n", " to " },  { "\r\nto ", " to " },      { "in\r\n", "in " },
+        { "\r\nin\r\n", " in " },  { "\r\nin ", " in " },      { "of\r\n", "of " },
+        { "\r\nof\r\n", " of " },  { "\r\nof ", " of " },      { " and\r\n", " & " },
+        { "\r\nand\r\n", " & " },  { "\r\nand ", " and " },    { "as\r\n", "as " },
+        { "\r\nas\r\n", " as " },  { "\r\nas ", " as " },      { "an\r\n", "an " },
+        { "\r\nan\r\n", " an " },  { "it\r\n", "it " },        { "\r\nit\r\n", " it " },
+        { "\r\nit ", " it " },     { "I\r\n", "I " },          { "\r\nI\r\n", " I " },
+        { "\r\nI ", " I " },       { "by\r\n", "by " },        { "\r\nby\r\n", " by " },
+        { "\r\nby ", " by " },     { "I'm\r\n", "I'm " },      { "\r\nI'm\r\n", " I'm " },
+        { "\r\nI'm ", " I'm " },
+    };
+    QString s = text + u' ';
+    for (const auto &j : joins)
+        s.replace(QLatin1String(j.find), QLatin1String(j.replace));
+    if (s.size() >= 4 && s.mid(2, 2) == QLatin1String("\r\n"))
+        s.replace(2, 2, QStringLiteral(" "));
+    return s;
+}
+
+Plan plan(const QString &text, BgrColour bgcolor, double buttonHeightTwips, int previousFontSize)
+{
+    Plan p;
+    p.fontSize = sizeByLength(text, previousFontSize);
+    if (bgcolor == kSuggestionColour) {
+        p.suggestionSurface = true;
+        p.fontSize = 14;
+    }
+    if (p.fontSize > 8 && buttonHeightTwips < 600)
+        p.fontSize -= 2;
+    if (bgcolor == kEditorColour)
+        p.fontSize = 10;
+    p.text = joinForDisplay(text);
+    p.centred = bgcolor == kSuggestionColour || bgcolor == kLetterColour
+            || bgcolor == kEditorColour;
+    return p;
+}
+
+QString pictureFile(const QString &kind, const QString &text)
+{
+    const QString t = text.trimmed();
+    if (kind == u"keyboard")
+        return t == u"Home" ? QStringLiteral("home.bmp") : QString();
+    if (kind != u"letter")
+        return QString();
+    static const struct
+    {
+        const char *text;
+        const char *file;
+    } pictures[] = {
+        { "[delete]", "delete.jpg" }, { "[return]", "return.jpg" }, { "[back]", "back.jpg" },
+        { "[clear]", "clear.jpg" },   { "[copy]", "copy.jpg" },     { "[website]", "web.jpg" },
+        { "[save]", "save.jpg" },     { "[load]", "load.jpg" },     { "[edit]", "edit.jpg" },
+        { "[game]", "game.jpg" },
+    };
+    for (const auto &p : pictures) {
+        if (t == QLatin1String(p.text))
+            return QLatin1String(p.file);
+    }
+    return QString();
+}
+
+} // namespace FaceText

@@ -1,0 +1,64 @@
+#include "programfolder.h"
+
+#include "folderlookup.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace ProgramFolder {
+
+namespace {
+
+bool copyFile(const QString &from, const QString &to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    if (!QDir().mkpath(QFileInfo(to).absolutePath()))
+        return false;
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+} // namespace
+
+Result layOut(const QString &shipped, const QString &target)
+{
+    Result result;
+    QDir().mkpath(target);
+    const QDir base(shipped);
+    QDirIterator it(shipped, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    QStringList entries;
+    while (it.hasNext())
+        entries.append(base.relativeFilePath(it.next()));
+    entries.sort();
+    for (const QString &relative : entries) {
+        const QString from = shipped + u'/' + relative;
+        const QString to = FolderLookup::resolve(target, relative);
+        if (QFileInfo(from).isDir()) {
+            if (!QFileInfo::exists(to) && !QDir().mkpath(to))
+                result.failed.append(relative);
+            continue;
+        }
+        if (QFileInfo::exists(to))
+            continue;
+        if (copyFile(from, to))
+            result.copied.append(relative);
+        else
+            result.failed.append(relative);
+    }
+    return result;
+}
+
+} // namespace ProgramFolder

@@ -1,0 +1,177 @@
+#include "textfile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace TextFile {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F.  The five undefined bytes keep their C1
+// control character so that every byte survives a round trip.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+int windows1252Byte(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i) {
+        if (kHigh[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+bool hasNonAscii(const QByteArray &bytes)
+{
+    for (char b : bytes) {
+        if (static_cast<unsigned char>(b) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+std::optional<QString> strictUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+QString fromWindows1252(const QByteArray &bytes)
+{
+    QString text;
+    text.resize(bytes.size());
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+bool canEncodeWindows1252(const QString &text)
+{
+    for (QChar c : text) {
+        if (windows1252Byte(c.unicode()) < 0)
+            return false;
+    }
+    return true;
+}
+
+QByteArray toWindows1252(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        const int b = windows1252Byte(c.unicode());
+        bytes.append(static_cast<char>(b < 0 ? '?' : b));
+    }
+    return bytes;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    QByteArray body = bytes;
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return strictUtf8(body.mid(3)).value_or(fromWindows1252(body));
+    if (hasNonAscii(body)) {
+        if (auto utf8 = strictUtf8(body))
+            return *utf8;
+    }
+    return fromWindows1252(body);
+}
+
+QByteArray encode(const QString &text)
+{
+    if (canEncodeWindows1252(text)) {
+        QByteArray bytes = toWindows1252(text);
+        // Windows-1252 bytes that happen to form UTF-8 would read back as other
+        // characters; such a text goes out as UTF-8 instead.
+        if (!hasNonAscii(bytes) || !strictUtf8(bytes))
+            return bytes;
+    }
+    return text.toUtf8();
+}
+
+std::optional<QString> read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return decode(file.readAll());
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            lines.append(text.mid(start, i - start));
+            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+std::optional<QStringList> readLines(const QString &path)
+{
+    auto text = read(path);
+    if (!text)
+        return std::nullopt;
+    return splitLines(*text);
+}
+
+QString joinLines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+bool write(const QString &path, const QString &text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = encode(text);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool append(const QString &path, const QString &text)
+{
+    QString whole;
+    if (QFile::exists(path)) {
+        auto old = read(path);
+        if (!old)
+            return false;
+        whole = *old;
+    }
+    return write(path, whole + text);
+}
+
+} // namespace TextFile

@@ -1,0 +1,125 @@
+#include "wordlists.h"
+
+#include "folderlookup.h"
+#include "textfile.h"
+#include "textrules.h"
+
+#include <QFileInfo>
+
+const QString &WordTable::list(int letter, int length) const
+{
+    static const QString empty;
+    if (letter < 1 || letter > kLetters || length < 1 || length > kLengths)
+        return empty;
+    return m_lists[letter][length];
+}
+
+void WordTable::setList(int letter, int length, const QString &text)
+{
+    if (letter < 1 || letter > kLetters || length < 1 || length > kLengths)
+        return;
+    m_lists[letter][length] = text;
+    m_lower[letter][length] = text.toLower();
+}
+
+const QString &WordTable::lowerList(int letter, int length) const
+{
+    static const QString empty;
+    if (letter < 1 || letter > kLetters || length < 1 || length > kLengths)
+        return empty;
+    return m_lower[letter][length];
+}
+
+QString WordTable::listFileName(int letter, int length)
+{
+    return QChar(u'A' + letter - 1) + QLatin1String(" words ") + QString::number(length)
+            + QLatin1String(".txt");
+}
+
+void WordTable::load(const QString &wordsFolder)
+{
+    const QString userPath = FolderLookup::resolve(wordsFolder, userFileName());
+    if (!QFileInfo::exists(userPath) && QFileInfo(wordsFolder).isDir())
+        TextFile::write(userPath, TextFile::joinLines({ QString::fromUtf16(WordLists::kFirstUserWord) }));
+
+    // The user words are read once and filed under their capital letter.
+    std::array<QString, kLetters + 1> userByLetter;
+    const QStringList userLines = TextFile::readLines(userPath).value_or(QStringList());
+    for (const QString &line : userLines) {
+        const QString t = TextRules::trimSpaces(line);
+        if (!t.isEmpty() && t.at(0) >= u'A' && t.at(0) <= u'Z')
+            userByLetter[t.at(0).unicode() - u'A' + 1] += line + u'|';
+    }
+
+    for (int n = 1; n <= kLengths; ++n) {
+        for (int k = 1; k <= kLetters; ++k) {
+            const QString path = FolderLookup::resolve(wordsFolder, listFileName(k, n));
+            const QStringList lines = TextFile::readLines(path).value_or(QStringList());
+            setList(k, n, lines.join(QString()) + userByLetter[k]);
+        }
+    }
+}
+
+namespace WordLists {
+
+int letterIndex(const QString &word)
+{
+    if (word.isEmpty())
+        return 0;
+    const QChar c = word.at(0).toUpper();
+    return (c >= u'A' && c <= u'Z') ? c.unicode() - u'A' + 1 : 0;
+}
+
+QStringList suggest(const WordTable &table, const QString &currentword)
+{
+    QString word = currentword;
+    word.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    if (word.isEmpty())
+        return {};
+    const int length = std::min<qsizetype>(TextRules::trimSpaces(word).size(), 10);
+    const int letter = letterIndex(word);
+    if (length == 0 || letter == 0)
+        return {};
+    const QString &list = table.list(letter, length);
+    const QString needle = word.toLower();
+    const qsizetype p = table.lowerList(letter, length).indexOf(u'|' + needle);
+    if (p < 0)
+        return {};
+
+    static const QString filler = QStringLiteral(" | | | | | | | | | |") + QString(60, u' ');
+    const QString window = (list.mid(p + 1) + filler).left(60);
+    QStringList candidates;
+    candidates.reserve(10);
+    QString current;
+    for (QChar c : window) {
+        if (c == u'|') {
+            candidates.append(current);
+            current.clear();
+            if (candidates.size() == 10)
+                break;
+        } else {
+            current += c;
+        }
+    }
+    if (candidates.size() < 10)
+        candidates.append(current);
+
+    QStringList offered;
+    for (const QString &candidate : candidates) {
+        if (offered.size() == 4 || !candidate.toLower().contains(needle))
+            break;
+        offered.append(candidate);
+    }
+    return offered;
+}
+
+bool addWord(const QString &wordsFolder, const QString &word)
+{
+    const QString path = FolderLookup::resolve(wordsFolder, WordTable::userFileName());
+    const QString w = word.trimmed();
+    if (w.isEmpty())
+        return QFileInfo::exists(path) || TextFile::write(path, QString());
+    return TextFile::append(path, w + QLatin1String("\r\n"));
+}
+
+} // namespace WordLists
