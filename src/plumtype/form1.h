@@ -1,0 +1,214 @@
+#pragma once
+
+// Form1, Plumtype's main window.  Where things live:
+//   surface/form1.cpp        the window's controls and menus
+//   surface/buttons.cpp      buttons(): the painted faces of keys and buttons
+//   surface/lifecycle.cpp    Form_Load, Form_Resize, Form_Unload, the About box
+//   surface/layout.cpp       Form_Activate (the window layout), LockMenu, UnLockMenu
+//   surface/dialog.*         the saved-text picker window Dialog
+//   surface/facebutton.*     the button with a painted face (keys, suggestions)
+//   surface/textbox.*        text boxes seen with CR LF line breaks
+//   surface/twips.*          twips to pixels, and the design fonts
+//   keyboard/loadmap.cpp     the keyboard map: clearmap, loadmap, wordcount, pause
+//   prediction/wordlists.cpp loadwords, fileexists, adding a user word
+//   typing/dispatch.cpp      Command1_Click: what a click on a key does
+// The rules that need no window are in the core library (src/core).
+
+#include "surface/facebutton.h"
+#include "surface/textbox.h"
+#include "wordlists.h"
+
+#include <QEventLoop>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <QVariant>
+
+#include <array>
+#include <functional>
+
+class Dialog;
+class QAction;
+class QGroupBox;
+class QListWidget;
+class QMenu;
+class QToolButton;
+class QRadioButton;
+
+// A control array: elements are reached by index, Command1(i).
+template<typename T, int First, int Last>
+class ControlArray
+{
+public:
+    T *operator()(int i) const { return (i >= First && i <= Last) ? m_items[i - First] : nullptr; }
+    void set(int i, T *item) { m_items[i - First] = item; }
+    static constexpr int first() { return First; }
+    static constexpr int last() { return Last; }
+
+private:
+    std::array<T *, Last - First + 1> m_items {};
+};
+
+// The hidden list of files that the word game points at the Keyboards folder.
+class FileList : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    QString Pattern;
+    QString Path;
+    QStringList files() const;
+};
+
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(const QString &programFolder, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The program folder and paths in it, found without regard to letter case.
+    QString programFolder() const { return m_programFolder; }
+    QString programPath(const QString &relative) const;
+    QString keyboardPath(const QString &fileName) const;
+
+    // ---- window-level state ----
+    QString FileName; // the loaded keyboard, e.g. "home.kbd"
+    int lastbutton = 1;
+    int xpos = 0;
+    int ypos = 1;
+    std::array<QString, 151> keyinfo; // 1 to 150: whole text of label|output keys
+    bool loadingmap = false;
+    bool starting = false;
+    bool killme = false;
+    int tp = 0;
+    QString typedword;
+    QVariant capslock;
+    bool quitgame = false;
+    WordTable wordlists;
+    bool editmode = false;
+    bool eMode = false;
+    bool estop = false;
+    int moveindex = 0;
+    bool movepending = false;
+    bool keytextentry = false;
+    bool keytextdone = false;
+    int keytextlast = 0;
+
+    // ---- controls ----
+    QToolButton *Speak = nullptr;
+    FileList *File1 = nullptr;
+    TextBox *Text4 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    ControlArray<FaceButton, 0, 3> WordSelect;
+    ControlArray<FaceButton, 1, 121> Command1;
+    FaceButton *Command8 = nullptr;
+    FaceButton *Command7 = nullptr;
+    TextBox *Text2 = nullptr;
+    QLabel *Picture1 = nullptr;
+    TextBox *Text1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Label2 = nullptr;
+    // inside Frame1
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label5 = nullptr;
+    QRadioButton *Option1 = nullptr;
+    QRadioButton *Option2 = nullptr;
+    QRadioButton *Option3 = nullptr;
+    QRadioButton *Option4 = nullptr;
+    QRadioButton *Option5 = nullptr;
+    QRadioButton *Option6 = nullptr;
+    QRadioButton *Option7 = nullptr;
+    QRadioButton *Option8 = nullptr;
+    QRadioButton *Option9 = nullptr;
+    QRadioButton *Option10 = nullptr;
+    QRadioButton *Option11 = nullptr;
+    QRadioButton *Option12 = nullptr;
+    QToolButton *Command3 = nullptr;
+    QToolButton *Command4 = nullptr;
+    QToolButton *Command5 = nullptr;
+    QToolButton *Command6 = nullptr;
+    FaceButton *Command2 = nullptr;
+    TextBox *Text3 = nullptr;
+    Dialog *dialog = nullptr;
+
+    // ---- menus ----
+    QMenu *FileOption = nullptr;
+    QAction *FileOpen = nullptr;
+    QAction *FileSave = nullptr;
+    QMenu *LoadKeyboard = nullptr;
+    QAction *FileLoad = nullptr;
+    QAction *Savekeyboard = nullptr;
+    QMenu *EditKeyboard = nullptr;
+    QAction *mnuBlank = nullptr;
+    QAction *EditMode = nullptr;
+    QAction *addbutton = nullptr;
+    QAction *QuitEdit = nullptr;
+    QMenu *dogame = nullptr;
+    QAction *scramblefinder = nullptr;
+    QMenu *About = nullptr;
+    QAction *Aboutme = nullptr;
+    QAction *kbdfolder = nullptr;
+
+    // ---- keyboard map (keyboard/loadmap.cpp) ----
+    void clearmap();
+    void loadmap(const QString &xFileName);
+    static int wordcount(const QString &textme);
+    void pause(int ms);
+
+    // ---- key presses (typing/) ----
+    void Command1_Click(int Index);
+
+    // ---- faces (surface/buttons.cpp) ----
+    void buttons(FaceButton *butObj, QString &worDs, quint32 fgcolor, quint32 bgcolor);
+    void buttons(FaceButton *butObj, const QString &worDs, quint32 fgcolor, quint32 bgcolor);
+
+    // ---- window (surface/lifecycle.cpp, surface/layout.cpp) ----
+    void Form_Load();
+    void Form_Activate();
+    void Form_Resize();
+    void Form_Unload();
+    void Aboutme_Click();
+    void LockMenu();
+    void UnLockMenu();
+
+    // The window's outer size in twips, and setting it.
+    double windowHeight() const;
+    double windowWidth() const;
+    void setWindowSize(double heightTwips, double widthTwips);
+
+    // ---- word lists (prediction/wordlists.cpp) ----
+    void loadwords();
+    static bool fileexists(const QString &path);
+    void addword(const QString &typedText);
+
+    // Message boxes go through here, so that tests can answer them.
+    std::function<void(const QString &text)> msgBoxSeam;
+    void MsgBox(const QString &text);
+
+signals:
+    void closing(); // killme was set: every wait ends
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createFrame();
+    void createMenus();
+    void scheduleResize();
+    void finishLoad();
+
+    QString m_programFolder;
+    QWidget *m_client = nullptr;
+    int m_lastFontSize = 9;
+    QTimer m_resizeTimer;
+    bool m_resizePending = false;
+    bool m_shown = false;
+};

@@ -1,0 +1,136 @@
+// The keyboard map: the key buttons Command1(2) to Command1(lastbutton) are the
+// loaded keyboard.  Command1(1) is the hidden anchor whose place is the grid's
+// origin and whose size is every key's size.
+#include "form1.h"
+
+#include "folderlookup.h"
+#include "keyboardfile.h"
+#include "textfile.h"
+#include "textrules.h"
+#include "surface/twips.h"
+
+#include <QFileInfo>
+
+void Form1::clearmap()
+{
+    for (int i = 0; i < 4; ++i)
+        WordSelect(i)->setEnabled(false);
+    FaceButton *anchor = Command1(1);
+    for (int i = 1; i <= 121; ++i) {
+        FaceButton *key = Command1(i);
+        if (!key) {
+            key = new FaceButton(m_client);
+            key->resize(anchor->size());
+            key->setFont(anchor->font());
+            connect(key, &QAbstractButton::clicked, this, [this, i] { Command1_Click(i); });
+            Command1.set(i, key);
+        }
+        key->hide();
+        key->setEnabled(false);
+        key->move(anchor->pos());
+        key->TabIndex = 0;
+        key->ToolTipText.clear();
+        key->Tag.clear();
+        key->raise();
+    }
+}
+
+void Form1::loadmap(const QString &xFileName)
+{
+    loadingmap = true;
+    clearmap();
+
+    Twips::setTop(Image1, windowHeight() / 2 - Twips::height(Image1) / 2);
+    Twips::setLeft(Image1, windowWidth() / 2 - Twips::width(Image1) / 2);
+    Image1->raise();
+    Image1->show();
+    pause(100);
+    Image1->hide();
+    if (killme) {
+        loadingmap = false;
+        return;
+    }
+
+    const QFileInfo requested(xFileName);
+    FileName = requested.fileName();
+    if (FileName == QLatin1String(".kbd") || FileName.isEmpty()) {
+        loadingmap = false;
+        finishLoad();
+        return;
+    }
+    Picture1->resize(Command1(1)->size());
+
+    // A file that cannot be opened reads as an empty file.
+    QStringList lines;
+    if (FolderLookup::isPlainName(FileName)) {
+        const QString path = FolderLookup::resolve(requested.absolutePath(), FileName);
+        lines = TextFile::readLines(path).value_or(QStringList());
+    }
+
+    if (!KeyboardFile::isSystemKeyboard(FileName)) {
+        setWindowTitle(QStringLiteral("Plumtype - ") + FileName + QStringLiteral(" - (")
+                       + QString::number(Text1->Text().isEmpty() ? 0 : wordcount(Text1->Text()))
+                       + u')');
+    }
+
+    const KeyboardFile::Layout layout =
+            KeyboardFile::place(KeyboardFile::parse(lines), FileName);
+    FaceButton *anchor = Command1(1);
+    const double left0 = Twips::left(anchor);
+    const double top0 = Twips::top(anchor);
+    const double w = Twips::width(anchor);
+    const double h = Twips::height(anchor);
+    for (const KeyboardFile::PlacedKey &placed : layout.keys) {
+        FaceButton *key = Command1(placed.slot);
+        const KeyboardFile::Record &r = placed.record;
+        Twips::setLeft(key, left0 + w * (placed.column - 1));
+        Twips::setTop(key, top0 + h * (placed.row - 1));
+        keyinfo[placed.slot] = r.hasLabel ? r.keyText : QString();
+        key->ToolTipText = r.output;
+        QString label = r.label;
+        label.replace(u' ', QLatin1String("\r\n"));
+        key->Tag = r.kind;
+        key->setBackColor(QColor(r.colour & 0xFF, (r.colour >> 8) & 0xFF, (r.colour >> 16) & 0xFF));
+        buttons(key, label, 0, r.colour);
+        key->TabIndex = placed.slot;
+        key->setEnabled(true);
+        key->show();
+        key->raise();
+    }
+    // Slots left over from a bigger keyboard have no label part.
+    for (int i = layout.lastbutton + 1; i <= 121 && i < static_cast<int>(keyinfo.size()); ++i)
+        keyinfo[i].clear();
+    lastbutton = layout.lastbutton;
+    xpos = layout.xpos;
+    ypos = layout.ypos;
+    loadingmap = false;
+    finishLoad();
+}
+
+void Form1::finishLoad()
+{
+    // A resize that came while the keyboard loaded is carried out now, so the
+    // keys always match the window's final size.
+    if (m_resizePending) {
+        m_resizePending = false;
+        scheduleResize();
+    }
+}
+
+int Form1::wordcount(const QString &textme)
+{
+    return TextRules::wordcount(textme);
+}
+
+void Form1::pause(int ms)
+{
+    if (killme)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &Form1::closing, &loop, &QEventLoop::quit);
+    timer.start(std::max(0, ms));
+    loop.exec();
+}

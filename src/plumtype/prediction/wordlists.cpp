@@ -1,0 +1,22 @@
+// The word lists behind the suggestion buttons, and the user's own words.
+#include "form1.h"
+
+#include <QFile>
+
+void Form1::loadwords()
+{
+    wordlists.load(programPath(QStringLiteral("words")));
+}
+
+bool Form1::fileexists(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+void Form1::addword(const QString &typedText)
+{
+    // The word follows the ten characters "[add word]".
+    WordLists::addWord(programPath(QStringLiteral("words")), typedText.mid(10));
+    loadwords();
+}

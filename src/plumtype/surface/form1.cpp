@@ -1,0 +1,240 @@
+#include "form1.h"
+
+#include "folderlookup.h"
+#include "surface/dialog.h"
+#include "surface/twips.h"
+
+#include "pictograms.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace {
+
+QPalette backPalette(const QPalette &base, const QColor &back, const QColor &fore = Qt::black)
+{
+    QPalette p = base;
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::Base, back);
+    p.setColor(QPalette::Button, back);
+    p.setColor(QPalette::WindowText, fore);
+    return p;
+}
+
+} // namespace
+
+QStringList FileList::files() const
+{
+    QDir dir(Path);
+    return dir.entryList({ Pattern }, QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+Form1::Form1(const QString &programFolder, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(programFolder)
+{
+    m_client = new QWidget(this);
+    m_client->setAutoFillBackground(true);
+    setCentralWidget(m_client);
+    setFont(Fonts::msSansSerif(8.25, true));
+    setWindowIcon(QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
+    createControls();
+    createMenus();
+
+    m_resizeTimer.setSingleShot(true);
+    m_resizeTimer.setInterval(60);
+    connect(&m_resizeTimer, &QTimer::timeout, this, &Form1::Form_Resize);
+
+    Form_Load();
+}
+
+Form1::~Form1()
+{
+    killme = true;
+}
+
+QString Form1::programPath(const QString &relative) const
+{
+    return FolderLookup::resolve(m_programFolder, relative);
+}
+
+QString Form1::keyboardPath(const QString &fileName) const
+{
+    return programPath(QStringLiteral("Keyboards/") + fileName);
+}
+
+void Form1::createControls()
+{
+    QWidget *c = m_client;
+
+    Speak = new QToolButton(c);
+    Speak->setText(QStringLiteral("Speak"));
+    Speak->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Speak->setIcon(QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("speak"), { 37, 37 }))));
+    Speak->setIconSize({ 37, 37 });
+    Speak->setFocusPolicy(Qt::NoFocus);
+    Twips::setGeometry(Speak, 10560, 0, 855, 1215);
+
+    File1 = new FileList(this);
+    File1->Pattern = QStringLiteral("*.kbd");
+
+    Text4 = new TextBox(c);
+    Text4->setFont(Fonts::verdana(12, false));
+    Text4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Twips::setGeometry(Text4, 120, 7320, 495, 285);
+    Text4->hide();
+
+    createFrame();
+
+    const double suggestionLeft[4] = { 0, 3000, 5880, 8760 };
+    const double suggestionWidth[4] = { 3075, 2950, 2950, 2950 };
+    for (int i = 0; i < 4; ++i) {
+        auto *b = new FaceButton(c);
+        b->setBackColor(QColor(0xC0, 0xFF, 0xFF));
+        Twips::setGeometry(b, suggestionLeft[i], 1440, suggestionWidth[i], 615);
+        WordSelect.set(i, b);
+    }
+
+    auto *anchor = new FaceButton(c);
+    anchor->setFont(Fonts::verdana(9, true));
+    Twips::setGeometry(anchor, 0, 1920, 1215, 615);
+    anchor->hide();
+    Command1.set(1, anchor);
+
+    Command8 = new FaceButton(c);
+    Twips::setGeometry(Command8, 120, 600, 3015, 390);
+    Command7 = new FaceButton(c);
+    Twips::setGeometry(Command7, 3240, 600, 3015, 390);
+
+    Text2 = new TextBox(c);
+    Text2->setFont(Fonts::verdana(9.75, false));
+    Text2->setPalette(backPalette(Text2->palette(), QColor(0xFF, 0xFF, 0xC0)));
+    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Twips::setGeometry(Text2, 1200, 1920, 1215, 615);
+
+    Picture1 = new QLabel(c);
+    Twips::setGeometry(Picture1, 0, 3000, 2535, 855);
+    Picture1->hide();
+
+    Text1 = new TextBox(c);
+    Text1->setFont(Fonts::verdana(12, false));
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Twips::setGeometry(Text1, 0, 0, 10575, 1215);
+
+    Image1 = new QLabel(c);
+    Image1->setPixmap(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 256, 256 })));
+    Image1->resize(256, 256);
+    Image1->hide();
+
+    Label2 = new QLabel(QStringLiteral("Edit Mode"), c);
+    Label2->setAutoFillBackground(true);
+    Label2->setPalette(backPalette(Label2->palette(), Qt::white, QColor(0x80, 0x80, 0x80)));
+    Label2->setFont(Fonts::msSansSerif(13.5, false));
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Twips::setGeometry(Label2, 0, 6240, 10335, 975);
+    Label2->lower();
+
+    // The typing area comes first in the tab order and has the focus.
+    Text1->setFocus();
+
+    dialog = new Dialog(this);
+}
+
+void Form1::createFrame()
+{
+    Frame1 = new QGroupBox(QStringLiteral("Choose Button Type"), m_client);
+    Frame1->setAutoFillBackground(true);
+    Frame1->setPalette(backPalette(Frame1->palette(), Qt::white));
+    Twips::setGeometry(Frame1, 0, 4320, 15135, 1815);
+
+    auto label = [this](const QString &text, double l, double t, double w, double h) {
+        auto *lab = new QLabel(text, Frame1);
+        Twips::setGeometry(lab, l, t, w, h);
+        return lab;
+    };
+    // The frame's own caption takes its top; its controls sit below it.
+    Label3 = label(QStringLiteral("Text Types"), 120, 0, 3855, 255);
+    Label4 = label(QStringLiteral("Special Buttons"), 4080, 0, 3015, 255);
+    Label1 = label(QStringLiteral("Move"), 7200, 0, 2655, 255);
+
+    const QFont optionFont = Fonts::msSansSerif(8.25, false);
+    auto option = [&](const QString &text, double l, double t, double w, double h) {
+        auto *o = new QRadioButton(text, Frame1);
+        o->setFont(optionFont);
+        o->setAutoFillBackground(true);
+        o->setPalette(backPalette(o->palette(), Qt::white));
+        Twips::setGeometry(o, l, t, w, h);
+        return o;
+    };
+    Option2 = option(QStringLiteral("Word (Yellow)"), 120, 360, 1335, 195);
+    Option1 = option(QStringLiteral("Partial Text (White)"), 1560, 360, 2295, 195);
+    Option3 = option(QStringLiteral("Word (Green)"), 120, 600, 1575, 195);
+    Option4 = option(QStringLiteral("Suffix or Punctuation (Orange)"), 1560, 600, 2535, 195);
+    Option10 = option(QStringLiteral("Word (Red)"), 120, 840, 1215, 195);
+    Option5 = option(QStringLiteral("Keyboard Name (Purple)"), 1560, 840, 2535, 195);
+    Option6 = option(QStringLiteral("[delete]"), 4080, 360, 1215, 255);
+    Option7 = option(QStringLiteral("[copy]"), 4080, 600, 1335, 255);
+    Option12 = option(QStringLiteral("Home Keyboard"), 4080, 840, 1695, 255);
+    Option8 = option(QStringLiteral("[clear]"), 6000, 360, 1095, 255);
+    Option11 = option(QStringLiteral("[back]"), 6000, 600, 975, 255);
+    Option9 = option(QStringLiteral("[return]"), 6000, 840, 855, 255);
+    Option2->setChecked(true);
+
+    auto arrow = [this](const char *name, double l, double t) {
+        auto *b = new QToolButton(Frame1);
+        b->setIcon(QIcon(QPixmap::fromImage(
+                Pictograms::draw(QLatin1String(name), { Twips::toPx(495) - 8, Twips::toPx(375) - 8 }))));
+        b->setIconSize({ Twips::toPx(495) - 8, Twips::toPx(375) - 8 });
+        b->setFocusPolicy(Qt::NoFocus);
+        Twips::setGeometry(b, l, t, 495, 375);
+        return b;
+    };
+    Command3 = arrow("up", 8280, 360);
+    Command4 = arrow("left", 7800, 720);
+    Command5 = arrow("right", 8760, 720);
+    Command6 = arrow("down", 8280, 1080);
+
+    Command2 = new FaceButton(Frame1);
+    Twips::setGeometry(Command2, 4080, 1080, 3015, 390);
+    Label5 = label(QStringLiteral("Key Text:"), 120, 1200, 855, 255);
+    Text3 = new TextBox(Frame1);
+    Text3->setFont(Fonts::msSansSerif(12, true));
+    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Twips::setGeometry(Text3, 1080, 1080, 2895, 405);
+}
+
+void Form1::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    FileOption = bar->addMenu(QStringLiteral("&File"));
+    FileOpen = FileOption->addAction(QStringLiteral("&Open/Load"));
+    FileSave = FileOption->addAction(QStringLiteral("&Save"));
+    LoadKeyboard = bar->addMenu(QStringLiteral("&Keyboard"));
+    FileLoad = LoadKeyboard->addAction(QStringLiteral("&Load Keyboard"));
+    Savekeyboard = LoadKeyboard->addAction(QStringLiteral("Sa&ve Keyboard"));
+    EditKeyboard = bar->addMenu(QStringLiteral("&Edit"));
+    mnuBlank = EditKeyboard->addAction(QStringLiteral("Load &New Blank"));
+    EditMode = EditKeyboard->addAction(QStringLiteral("Star&t Editing"));
+    addbutton = EditKeyboard->addAction(QStringLiteral("Add &Button"));
+    QuitEdit = EditKeyboard->addAction(QStringLiteral("Sto&p Editing"));
+    dogame = bar->addMenu(QStringLiteral("&Games"));
+    scramblefinder = dogame->addAction(QStringLiteral("Scramble Finder!"));
+    About = bar->addMenu(QStringLiteral("&Help"));
+    Aboutme = About->addAction(QStringLiteral("&About"));
+    kbdfolder = About->addAction(QStringLiteral("Your Keyboard Folder is here..."));
+
+    connect(Aboutme, &QAction::triggered, this, &Form1::Aboutme_Click);
+}
+
+void Form1::MsgBox(const QString &text)
+{
+    if (msgBoxSeam) {
+        msgBoxSeam(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Plumtype"), text, QMessageBox::Ok, this);
+    box.exec();
+}

@@ -1,0 +1,139 @@
+// Start-up, resizing and closing of the main window, and the About box.
+#include "form1.h"
+
+#include "screensize.h"
+#include "surface/dialog.h"
+#include "surface/twips.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QCoreApplication>
+#include <QShowEvent>
+
+void Form1::Form_Load()
+{
+    starting = true;
+    QuitEdit->setEnabled(false);
+    addbutton->setEnabled(false);
+    mnuBlank->setEnabled(true);
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+
+    // A missing or unreadable size file gives the design sizes.
+    const ScreenSize size = ScreenSizeFile::read(programPath(QStringLiteral("screensize.dat")))
+                                    .value_or(ScreenSizeFile::designSize());
+    setWindowSize(size.windowHeight, size.windowWidth);
+    if (size.keyHeight > 0)
+        Twips::setHeight(Command1(1), size.keyHeight);
+    if (size.keyWidth > 0)
+        Twips::setWidth(Command1(1), size.keyWidth);
+
+    Twips::setTop(Command1(1), 2100);
+    Twips::setLeft(Command1(1), 1);
+    Frame1->hide();
+    Text2->hide();
+    Command8->hide();
+    Command7->hide();
+    loadwords();
+}
+
+void Form1::Form_Resize()
+{
+    if (editmode || starting)
+        return;
+    if (loadingmap) {
+        m_resizePending = true;
+        return;
+    }
+    m_resizeTimer.stop();
+    Form_Activate();
+    loadmap(keyboardPath(QStringLiteral("home.kbd")));
+    if (killme)
+        return;
+    for (int i = 1; i <= 121; ++i) {
+        if (Command1(i))
+            Command1(i)->resize(Command1(1)->size());
+    }
+    Text4->setGeometry(Text1->geometry());
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        ScreenSize size;
+        size.windowHeight = windowHeight();
+        size.windowWidth = windowWidth();
+        size.keyHeight = Twips::height(Command1(1));
+        size.keyWidth = Twips::width(Command1(1));
+        // A size file that cannot be written is skipped.
+        ScreenSizeFile::write(programPath(QStringLiteral("screensize.dat")), size);
+    }
+}
+
+void Form1::Form_Unload()
+{
+    if (killme)
+        return;
+    killme = true;
+    emit closing();
+    if (dialog)
+        dialog->close();
+}
+
+void Form1::Aboutme_Click()
+{
+    MsgBox(QStringLiteral("Plumtype v" PLUMTYPE_VERSION));
+}
+
+double Form1::windowHeight() const
+{
+    return Twips::fromPx(frameGeometry().height());
+}
+
+double Form1::windowWidth() const
+{
+    return Twips::fromPx(frameGeometry().width());
+}
+
+void Form1::setWindowSize(double heightTwips, double widthTwips)
+{
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    resize(std::max(1, Twips::toPx(widthTwips) - frameExtra.width()),
+           std::max(1, Twips::toPx(heightTwips) - frameExtra.height()));
+}
+
+void Form1::scheduleResize()
+{
+    // A burst of resize events (dragging the window's edge) is handled once,
+    // for the size the window ends up with.
+    m_resizeTimer.start();
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        // The first layout runs once the window is on screen, and hands over
+        // to the resize handling, which opens the home keyboard.
+        QTimer::singleShot(0, this, [this] {
+            if (starting && !killme)
+                Form_Activate();
+        });
+    }
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!starting && !editmode)
+        scheduleResize();
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !starting && !editmode)
+        scheduleResize();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    QMainWindow::closeEvent(event);
+}
