@@ -4,6 +4,7 @@
 #include "textfile.h"
 #include "textrules.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 const QString &WordTable::list(int letter, int length) const
@@ -39,7 +40,7 @@ QString WordTable::listFileName(int letter, int length)
 void WordTable::load(const QString &wordsFolder)
 {
     const QString userPath = FolderLookup::resolve(wordsFolder, userFileName());
-    if (!QFileInfo::exists(userPath) && QFileInfo(wordsFolder).isDir())
+    if (!QFileInfo::exists(userPath) && QDir().mkpath(wordsFolder))
         TextFile::write(userPath, TextFile::joinLines({ QString::fromUtf16(WordLists::kFirstUserWord) }));
 
     // The user words are read once and filed under their capital letter.

@@ -211,4 +211,5 @@ private:
     QTimer m_resizeTimer;
     bool m_resizePending = false;
     bool m_shown = false;
+    QSizeF m_startSize; // outer size from the screen size file, in twips
 };

@@ -60,9 +60,10 @@ void Form1::loadmap(const QString &xFileName)
     }
     Picture1->resize(Command1(1)->size());
 
-    // A file that cannot be opened reads as an empty file.
+    // A file that cannot be opened reads as an empty file, and so does a name
+    // that would lead out of its folder.
     QStringList lines;
-    if (FolderLookup::isPlainName(FileName)) {
+    if (FolderLookup::isPlainName(FileName) && !xFileName.split(u'/').contains(QLatin1String(".."))) {
         const QString path = FolderLookup::resolve(requested.absolutePath(), FileName);
         lines = TextFile::readLines(path).value_or(QStringList());
     }

@@ -63,7 +63,8 @@ QString Form1::programPath(const QString &relative) const
 
 QString Form1::keyboardPath(const QString &fileName) const
 {
-    return programPath(QStringLiteral("Keyboards/") + fileName);
+    // The name keeps the case it was asked for: the loader finds the file.
+    return programPath(QStringLiteral("Keyboards")) + u'/' + fileName;
 }
 
 void Form1::createControls()

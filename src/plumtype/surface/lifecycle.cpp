@@ -21,6 +21,7 @@ void Form1::Form_Load()
     // A missing or unreadable size file gives the design sizes.
     const ScreenSize size = ScreenSizeFile::read(programPath(QStringLiteral("screensize.dat")))
                                     .value_or(ScreenSizeFile::designSize());
+    m_startSize = QSizeF(size.windowWidth, size.windowHeight);
     setWindowSize(size.windowHeight, size.windowWidth);
     if (size.keyHeight > 0)
         Twips::setHeight(Command1(1), size.keyHeight);
@@ -109,6 +110,9 @@ void Form1::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
+        // Only now is the frame known, which the saved size includes.
+        if (!isMaximized() && !isFullScreen())
+            setWindowSize(m_startSize.height(), m_startSize.width());
         // The first layout runs once the window is on screen, and hands over
         // to the resize handling, which opens the home keyboard.
         QTimer::singleShot(0, this, [this] {

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Plumtype needs to build, test and run,
+# when they are missing.  Runs apt-get through sudo when not root.
+set -euo pipefail
+
+packages=(
+    build-essential cmake
+    qt6-base-dev qt6-speech-dev qt6-declarative-dev
+    qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
+    xdg-utils fonts-dejavu-core fonts-liberation2
+    libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "installed" ] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
