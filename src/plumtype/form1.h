@@ -185,6 +185,9 @@ public:
     static bool fileexists(const QString &path);
     void addword(const QString &typedText);
 
+    // How long loadmap shows its splash picture; benchmarks set it to 0.
+    int splashMs = 100;
+
     // Message boxes go through here, so that tests can answer them.
     std::function<void(const QString &text)> msgBoxSeam;
     void MsgBox(const QString &text);

@@ -44,7 +44,7 @@ void Form1::loadmap(const QString &xFileName)
     Twips::setLeft(Image1, windowWidth() / 2 - Twips::width(Image1) / 2);
     Image1->raise();
     Image1->show();
-    pause(100);
+    pause(splashMs);
     Image1->hide();
     if (killme) {
         loadingmap = false;

@@ -1,0 +1,66 @@
+// The display-free work behind a keyboard load and the suggestions: reading a
+// 120-key keyboard file, and loadwords with the shipped lists and a
+// 5,000-line user word file.
+
+#include "keyboardfile.h"
+#include "programfolder.h"
+#include "textfile.h"
+#include "wordlists.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_ReadKeyboard120(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QStringList lines;
+    for (int i = 0; i < 120; ++i)
+        lines << QStringLiteral("00%1|key number %2").arg(i % 5).arg(i);
+    const QString path = dir.filePath(QStringLiteral("big.kbd"));
+    TextFile::write(path, TextFile::joinLines(lines));
+    for (auto _ : state) {
+        auto layout = KeyboardFile::place(
+                KeyboardFile::parse(TextFile::readLines(path).value_or(QStringList())),
+                QStringLiteral("big.kbd"));
+        benchmark::DoNotOptimize(layout.lastbutton);
+    }
+}
+BENCHMARK(BM_ReadKeyboard120)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadWords(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    ProgramFolder::layOut(QStringLiteral(PLUMTYPE_SOURCE_DATA "/words"), dir.filePath("words"));
+    QStringList user;
+    for (int i = 0; i < 5000; ++i)
+        user << QStringLiteral("%1userword%2").arg(QChar(u'A' + i % 26)).arg(i);
+    TextFile::write(dir.filePath(QStringLiteral("words/UserAdded.txt")), TextFile::joinLines(user));
+    WordTable table;
+    for (auto _ : state) {
+        table.load(dir.filePath(QStringLiteral("words")));
+        benchmark::DoNotOptimize(table.list(1, 1).size());
+    }
+}
+BENCHMARK(BM_LoadWords)->Unit(benchmark::kMillisecond);
+
+void BM_Suggest(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    ProgramFolder::layOut(QStringLiteral(PLUMTYPE_SOURCE_DATA "/words"), dir.path());
+    WordTable table;
+    table.load(dir.path());
+    const QStringList prefixes = { "t", "th", "the", "wh", "wha", "some", "abcdefghijkl" };
+    for (auto _ : state) {
+        for (const QString &p : prefixes)
+            benchmark::DoNotOptimize(WordLists::suggest(table, p));
+    }
+}
+BENCHMARK(BM_Suggest)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

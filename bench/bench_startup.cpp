@@ -1,0 +1,85 @@
+// Start-up and keyboard loading with the real window, on the offscreen
+// platform: start-up to the painted home keyboard (splash included), loadmap
+// of a 120-key keyboard without the splash, and the peak memory.
+
+#include "form1.h"
+#include "programfolder.h"
+#include "textfile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+namespace {
+
+QTemporaryDir *programFolder()
+{
+    static QTemporaryDir *dir = [] {
+        auto *d = new QTemporaryDir;
+        ProgramFolder::layOut(QStringLiteral(PLUMTYPE_DATA_DIR), d->path());
+        QStringList lines;
+        const QStringList kinds = { "000", "001", "002", "003", "004", "999" };
+        for (int i = 0; i < 120; ++i)
+            lines << kinds.at(i % kinds.size()) + QStringLiteral("|key number %1").arg(i);
+        TextFile::write(d->filePath(QStringLiteral("Keyboards/big.kbd")),
+                        TextFile::joinLines(lines));
+        return d;
+    }();
+    return dir;
+}
+
+double peakMegabytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+void BM_StartupToHomeKeyboard(benchmark::State &state)
+{
+    for (auto _ : state) {
+        Form1 w(programFolder()->path());
+        w.show();
+        while (w.starting || w.loadingmap || w.lastbutton < 2)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        w.repaint();
+        benchmark::DoNotOptimize(w.lastbutton);
+    }
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_StartupToHomeKeyboard)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_LoadmapBigKeyboard(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    w.show();
+    while (w.starting || w.loadingmap || w.lastbutton < 2)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    w.splashMs = 0;
+    const QString path = w.keyboardPath(QStringLiteral("big.kbd"));
+    for (auto _ : state) {
+        w.loadmap(path);
+        benchmark::DoNotOptimize(w.lastbutton);
+    }
+    if (w.lastbutton != 121)
+        state.SkipWithError("the big keyboard did not load");
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_LoadmapBigKeyboard)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::printf("peak memory: %.1f MB\n", peakMegabytes());
+    return 0;
+}
