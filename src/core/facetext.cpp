@@ -27,16 +27,16 @@ QString joinForDisplay(const QString &text)
         const char *find;
         const char *replace;
     } joins[] = {
-        { "a\r\n", "a " },         { "\r\na\r\n", " a " },     { "to\r\n", "to " },
-        { "\r\nto\r\n", " to " },  { "\r\nto ", " to " },      { "in\r\n", "in " },
-        { "\r\nin\r\n", " in " },  { "\r\nin ", " in " },      { "of\r\n", "of " },
-        { "\r\nof\r\n", " of " },  { "\r\nof ", " of " },      { " and\r\n", " & " },
-        { "\r\nand\r\n", " & " },  { "\r\nand ", " and " },    { "as\r\n", "as " },
-        { "\r\nas\r\n", " as " },  { "\r\nas ", " as " },      { "an\r\n", "an " },
-        { "\r\nan\r\n", " an " },  { "it\r\n", "it " },        { "\r\nit\r\n", " it " },
-        { "\r\nit ", " it " },     { "I\r\n", "I " },          { "\r\nI\r\n", " I " },
-        { "\r\nI ", " I " },       { "by\r\n", "by " },        { "\r\nby\r\n", " by " },
-        { "\r\nby ", " by " },     { "I'm\r\n", "I'm " },      { "\r\nI'm\r\n", " I'm " },
+        { "a\r\n", "a " },        { "\r\na\r\n", " a " },  { "to\r\n", "to " },
+        { "\r\nto\r\n", " to " }, { "\r\nto ", " to " },   { "in\r\n", "in " },
+        { "\r\nin\r\n", " in " }, { "\r\nin ", " in " },   { "of\r\n", "of " },
+        { "\r\nof\r\n", " of " }, { "\r\nof ", " of " },   { " and\r\n", " & " },
+        { "\r\nand\r\n", " & " }, { "\r\nand ", " and " }, { "as\r\n", "as " },
+        { "\r\nas\r\n", " as " }, { "\r\nas ", " as " },   { "an\r\n", "an " },
+        { "\r\nan\r\n", " an " }, { "it\r\n", "it " },     { "\r\nit\r\n", " it " },
+        { "\r\nit ", " it " },    { "I\r\n", "I " },       { "\r\nI\r\n", " I " },
+        { "\r\nI ", " I " },      { "by\r\n", "by " },     { "\r\nby\r\n", " by " },
+        { "\r\nby ", " by " },    { "I'm\r\n", "I'm " },   { "\r\nI'm\r\n", " I'm " },
         { "\r\nI'm ", " I'm " },
     };
     QString s = text + u' ';
@@ -60,8 +60,8 @@ Plan plan(const QString &text, BgrColour bgcolor, double buttonHeightTwips, int 
     if (bgcolor == kEditorColour)
         p.fontSize = 10;
     p.text = joinForDisplay(text);
-    p.centred = bgcolor == kSuggestionColour || bgcolor == kLetterColour
-            || bgcolor == kEditorColour;
+    p.centred =
+            bgcolor == kSuggestionColour || bgcolor == kLetterColour || bgcolor == kEditorColour;
     return p;
 }
 

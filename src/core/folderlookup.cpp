@@ -14,8 +14,8 @@ QString resolve(const QString &base, const QString &relative)
         QString next = path + u'/' + part;
         if (found && !QFileInfo::exists(next)) {
             found = false;
-            const QStringList entries = QDir(path).entryList(
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            const QStringList entries = QDir(path).entryList(QDir::AllEntries | QDir::Hidden
+                                                             | QDir::System | QDir::NoDotAndDotDot);
             for (const QString &entry : entries) {
                 if (entry.compare(part, Qt::CaseInsensitive) == 0) {
                     next = path + u'/' + entry;

@@ -79,9 +79,12 @@ QList<Record> parse(const QStringList &lines)
 
 bool isSystemKeyboard(const QString &fileName)
 {
-    static const char *const names[] = { "EditLettersUpper.kbd", "EditLettersLower.kbd",
-                                         "Okay.kbd",             "YesNo.kbd",
-                                         "FileNaming.kbd",       "tmpkb.kbd" };
+    static const char *const names[] = { "EditLettersUpper.kbd",
+                                         "EditLettersLower.kbd",
+                                         "Okay.kbd",
+                                         "YesNo.kbd",
+                                         "FileNaming.kbd",
+                                         "tmpkb.kbd" };
     for (const char *name : names) {
         if (fileName.contains(QLatin1String(name)))
             return true;
@@ -91,8 +94,8 @@ bool isSystemKeyboard(const QString &fileName)
 
 bool getsNoEditKey(const QString &fileName)
 {
-    static const char *const names[] = { "EditLettersUpper.kbd", "EditLettersLower.kbd",
-                                         "Okay.kbd", "YesNo.kbd", "FileNaming.kbd" };
+    static const char *const names[] = { "EditLettersUpper.kbd", "EditLettersLower.kbd", "Okay.kbd",
+                                         "YesNo.kbd", "FileNaming.kbd" };
     for (const char *name : names) {
         if (fileName == QLatin1String(name))
             return true;

@@ -37,9 +37,9 @@ struct Record
     bool rowBreak = false;
     QString kind; // kind name; empty when no line so far had a valid code
     BgrColour colour = 0;
-    QString keyText; // whole key text, trimmed
-    QString label; // what the face shows
-    QString output; // what a press acts on
+    QString keyText;       // whole key text, trimmed
+    QString label;         // what the face shows
+    QString output;        // what a press acts on
     bool hasLabel = false; // the key text held a second "|"
 };
 
@@ -49,9 +49,9 @@ QList<Record> parse(const QStringList &lines);
 // A key placed on the 12-column grid.
 struct PlacedKey
 {
-    int slot; // key button index, 2 to 121
+    int slot;   // key button index, 2 to 121
     int column; // 1 to 12
-    int row; // from 1
+    int row;    // from 1
     Record record;
 };
 

@@ -56,11 +56,9 @@ std::optional<ScreenSize> read(const QString &path)
 bool write(const QString &path, const ScreenSize &size)
 {
     auto number = [](double v) { return QString::number(std::lround(v)); };
-    return TextFile::write(path,
-                           TextFile::joinLines({ number(size.windowHeight),
-                                                 number(size.windowWidth),
-                                                 number(size.keyHeight),
-                                                 number(size.keyWidth) }));
+    return TextFile::write(
+            path, TextFile::joinLines({ number(size.windowHeight), number(size.windowWidth),
+                                        number(size.keyHeight), number(size.keyWidth) }));
 }
 
 } // namespace ScreenSizeFile

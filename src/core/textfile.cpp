@@ -11,10 +11,9 @@ namespace {
 // Windows-1252 bytes 0x80 to 0x9F.  The five undefined bytes keep their C1
 // control character so that every byte survives a round trip.
 constexpr char16_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 int windows1252Byte(char16_t c)
@@ -44,6 +43,21 @@ std::optional<QString> strictUtf8(const QByteArray &bytes)
     if (decoder.hasError())
         return std::nullopt;
     return text;
+}
+
+// UTF-8; a text that itself starts with a byte-order mark gets one more in
+// front, since the reader drops the first.
+QByteArray utf8(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (text.startsWith(QChar(0xFEFF)))
+        bytes.prepend("\xEF\xBB\xBF");
+    return bytes;
+}
+
+bool isUtf8Text(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") || (hasNonAscii(bytes) && strictUtf8(bytes));
 }
 
 } // namespace
@@ -101,7 +115,7 @@ QByteArray encode(const QString &text)
         if (!hasNonAscii(bytes) || !strictUtf8(bytes))
             return bytes;
     }
-    return text.toUtf8();
+    return utf8(text);
 }
 
 std::optional<QString> read(const QString &path)
@@ -164,14 +178,31 @@ bool write(const QString &path, const QString &text)
 
 bool append(const QString &path, const QString &text)
 {
-    QString whole;
+    QByteArray old;
     if (QFile::exists(path)) {
-        auto old = read(path);
-        if (!old)
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
             return false;
-        whole = *old;
+        old = file.readAll();
     }
-    return write(path, whole + text);
+    // The file keeps its encoding where the new text allows it; otherwise the
+    // whole file goes over to UTF-8.
+    QByteArray bytes;
+    if (isUtf8Text(old)) {
+        bytes = old + text.toUtf8();
+    } else {
+        bytes = encode(decode(old) + text);
+        if (!isUtf8Text(bytes))
+            bytes = old + toWindows1252(text);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 } // namespace TextFile

@@ -34,14 +34,15 @@ const QString &WordTable::lowerList(int letter, int length) const
 QString WordTable::listFileName(int letter, int length)
 {
     return QChar(u'A' + letter - 1) + QLatin1String(" words ") + QString::number(length)
-            + QLatin1String(".txt");
+           + QLatin1String(".txt");
 }
 
 void WordTable::load(const QString &wordsFolder)
 {
     const QString userPath = FolderLookup::resolve(wordsFolder, userFileName());
     if (!QFileInfo::exists(userPath) && QDir().mkpath(wordsFolder))
-        TextFile::write(userPath, TextFile::joinLines({ QString::fromUtf16(WordLists::kFirstUserWord) }));
+        TextFile::write(userPath,
+                        TextFile::joinLines({ QString::fromUtf16(WordLists::kFirstUserWord) }));
 
     // The user words are read once and filed under their capital letter.
     std::array<QString, kLetters + 1> userByLetter;

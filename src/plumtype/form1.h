@@ -37,8 +37,7 @@ class QToolButton;
 class QRadioButton;
 
 // A control array: elements are reached by index, Command1(i).
-template<typename T, int First, int Last>
-class ControlArray
+template<typename T, int First, int Last> class ControlArray
 {
 public:
     T *operator()(int i) const { return (i >= First && i <= Last) ? m_items[i - First] : nullptr; }

@@ -16,10 +16,7 @@
 class TestFolder
 {
 public:
-    TestFolder()
-    {
-        ProgramFolder::layOut(qEnvironmentVariable("PLUMTYPE_DATA"), path());
-    }
+    TestFolder() { ProgramFolder::layOut(qEnvironmentVariable("PLUMTYPE_DATA"), path()); }
 
     QString path() const { return m_dir.path(); }
     QString file(const QString &relative) const { return m_dir.filePath(relative); }

@@ -239,8 +239,9 @@ void TestKeyboardMap::coloursByKind()
                                     QColor(0xFF, 0xFF, 0xC0), QColor(0xFF, 0xC0, 0xC0),
                                     QColor(0xFF, 0xE0, 0xC0), QColor(0xFF, 0xC0, 0xFF),
                                     QColor(0xFF, 0xC0, 0xFF) };
-    const QStringList tags = { "letter", "word1", "word2", "word3", "extend", "keyboard",
-                               "keyboard" };
+    const QStringList tags = {
+        "letter", "word1", "word2", "word3", "extend", "keyboard", "keyboard"
+    };
     for (int i = 0; i < colours.size(); ++i) {
         QCOMPARE(m_w->Command1(i + 2)->Tag, tags.at(i));
         QCOMPARE(m_w->Command1(i + 2)->backColor(), colours.at(i));

@@ -9,8 +9,8 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QToolButton>
 #include <QMenu>
+#include <QToolButton>
 
 class TestWindow : public QObject
 {
@@ -34,7 +34,8 @@ private slots:
 
 static ScreenSize storedSize(const TestFolder &folder)
 {
-    return ScreenSizeFile::read(folder.file(QStringLiteral("screensize.dat"))).value_or(ScreenSize());
+    return ScreenSizeFile::read(folder.file(QStringLiteral("screensize.dat")))
+            .value_or(ScreenSize());
 }
 
 void TestWindow::opensAtSavedSize()
@@ -190,7 +191,9 @@ void TestWindow::aboutShowsVersion()
     w->msgBoxSeam = [&](const QString &text) { shown = text; };
     w->Aboutme->trigger();
     QCOMPARE(shown, QStringLiteral("Plumtype v" PLUMTYPE_VERSION));
-    QVERIFY(QRegularExpression(QStringLiteral("^Plumtype v\\d+\\.\\d+\\.\\d+$")).match(shown).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^Plumtype v\\d+\\.\\d+\\.\\d+$"))
+                    .match(shown)
+                    .hasMatch());
 }
 
 void TestWindow::menuLock()

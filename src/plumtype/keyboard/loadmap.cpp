@@ -5,9 +5,9 @@
 
 #include "folderlookup.h"
 #include "keyboardfile.h"
+#include "surface/twips.h"
 #include "textfile.h"
 #include "textrules.h"
-#include "surface/twips.h"
 
 #include <QFileInfo>
 
@@ -63,7 +63,8 @@ void Form1::loadmap(const QString &xFileName)
     // A file that cannot be opened reads as an empty file, and so does a name
     // that would lead out of its folder.
     QStringList lines;
-    if (FolderLookup::isPlainName(FileName) && !xFileName.split(u'/').contains(QLatin1String(".."))) {
+    if (FolderLookup::isPlainName(FileName)
+        && !xFileName.split(u'/').contains(QLatin1String(".."))) {
         const QString path = FolderLookup::resolve(requested.absolutePath(), FileName);
         lines = TextFile::readLines(path).value_or(QStringList());
     }
@@ -74,8 +75,7 @@ void Form1::loadmap(const QString &xFileName)
                        + u')');
     }
 
-    const KeyboardFile::Layout layout =
-            KeyboardFile::place(KeyboardFile::parse(lines), FileName);
+    const KeyboardFile::Layout layout = KeyboardFile::place(KeyboardFile::parse(lines), FileName);
     FaceButton *anchor = Command1(1);
     const double left0 = Twips::left(anchor);
     const double top0 = Twips::top(anchor);

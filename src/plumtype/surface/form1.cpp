@@ -40,7 +40,8 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     m_client->setAutoFillBackground(true);
     setCentralWidget(m_client);
     setFont(Fonts::msSansSerif(8.25, true));
-    setWindowIcon(QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
+    setWindowIcon(
+            QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
     createControls();
     createMenus();
 
@@ -74,7 +75,8 @@ void Form1::createControls()
     Speak = new QToolButton(c);
     Speak->setText(QStringLiteral("Speak"));
     Speak->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    Speak->setIcon(QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("speak"), { 37, 37 }))));
+    Speak->setIcon(
+            QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("speak"), { 37, 37 }))));
     Speak->setIconSize({ 37, 37 });
     Speak->setFocusPolicy(Qt::NoFocus);
     Twips::setGeometry(Speak, 10560, 0, 855, 1215);
@@ -186,8 +188,8 @@ void Form1::createFrame()
 
     auto arrow = [this](const char *name, double l, double t) {
         auto *b = new QToolButton(Frame1);
-        b->setIcon(QIcon(QPixmap::fromImage(
-                Pictograms::draw(QLatin1String(name), { Twips::toPx(495) - 8, Twips::toPx(375) - 8 }))));
+        b->setIcon(QIcon(QPixmap::fromImage(Pictograms::draw(
+                QLatin1String(name), { Twips::toPx(495) - 8, Twips::toPx(375) - 8 }))));
         b->setIconSize({ Twips::toPx(495) - 8, Twips::toPx(375) - 8 });
         b->setFocusPolicy(Qt::NoFocus);
         Twips::setGeometry(b, l, t, 495, 375);

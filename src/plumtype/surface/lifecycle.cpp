@@ -6,8 +6,8 @@
 #include "surface/twips.h"
 
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QShowEvent>
 
 void Form1::Form_Load()

@@ -28,15 +28,39 @@ double fromPx(int px)
     return px * perPixel();
 }
 
-double left(const QWidget *w) { return fromPx(w->x()); }
-double top(const QWidget *w) { return fromPx(w->y()); }
-double width(const QWidget *w) { return fromPx(w->width()); }
-double height(const QWidget *w) { return fromPx(w->height()); }
+double left(const QWidget *w)
+{
+    return fromPx(w->x());
+}
+double top(const QWidget *w)
+{
+    return fromPx(w->y());
+}
+double width(const QWidget *w)
+{
+    return fromPx(w->width());
+}
+double height(const QWidget *w)
+{
+    return fromPx(w->height());
+}
 
-void setLeft(QWidget *w, double twips) { w->move(toPx(twips), w->y()); }
-void setTop(QWidget *w, double twips) { w->move(w->x(), toPx(twips)); }
-void setWidth(QWidget *w, double twips) { w->resize(std::max(0, toPx(twips)), w->height()); }
-void setHeight(QWidget *w, double twips) { w->resize(w->width(), std::max(0, toPx(twips))); }
+void setLeft(QWidget *w, double twips)
+{
+    w->move(toPx(twips), w->y());
+}
+void setTop(QWidget *w, double twips)
+{
+    w->move(w->x(), toPx(twips));
+}
+void setWidth(QWidget *w, double twips)
+{
+    w->resize(std::max(0, toPx(twips)), w->height());
+}
+void setHeight(QWidget *w, double twips)
+{
+    w->resize(w->width(), std::max(0, toPx(twips)));
+}
 
 void setGeometry(QWidget *w, double left, double top, double width, double height)
 {
