@@ -38,7 +38,8 @@ bool hasNonAscii(const QByteArray &bytes)
 
 std::optional<QString> strictUtf8(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
@@ -57,7 +58,9 @@ QByteArray utf8(const QString &text)
 
 bool isUtf8Text(const QByteArray &bytes)
 {
-    return bytes.startsWith("\xEF\xBB\xBF") || (hasNonAscii(bytes) && strictUtf8(bytes));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return strictUtf8(bytes.mid(3)).has_value();
+    return hasNonAscii(bytes) && strictUtf8(bytes);
 }
 
 } // namespace

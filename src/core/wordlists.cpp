@@ -7,6 +7,20 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+
+// Lower case that keeps every character in its place, so that a position
+// found in the lower-case text is the same in the original.
+QString lowerInPlace(const QString &text)
+{
+    QString lower = text;
+    for (QChar &c : lower)
+        c = c.toLower();
+    return lower;
+}
+
+} // namespace
+
 const QString &WordTable::list(int letter, int length) const
 {
     static const QString empty;
@@ -20,7 +34,7 @@ void WordTable::setList(int letter, int length, const QString &text)
     if (letter < 1 || letter > kLetters || length < 1 || length > kLengths)
         return;
     m_lists[letter][length] = text;
-    m_lower[letter][length] = text.toLower();
+    m_lower[letter][length] = lowerInPlace(text);
 }
 
 const QString &WordTable::lowerList(int letter, int length) const
@@ -56,8 +70,10 @@ void WordTable::load(const QString &wordsFolder)
     for (int n = 1; n <= kLengths; ++n) {
         for (int k = 1; k <= kLetters; ++k) {
             const QString path = FolderLookup::resolve(wordsFolder, listFileName(k, n));
-            const QStringList lines = TextFile::readLines(path).value_or(QStringList());
-            setList(k, n, lines.join(QString()) + userByLetter[k]);
+            // The lines joined with nothing between them: the line ends go.
+            QString text = TextFile::read(path).value_or(QString());
+            text.removeIf([](QChar c) { return c == u'\r' || c == u'\n'; });
+            setList(k, n, text + userByLetter[k]);
         }
     }
 }
@@ -83,7 +99,7 @@ QStringList suggest(const WordTable &table, const QString &currentword)
     if (length == 0 || letter == 0)
         return {};
     const QString &list = table.list(letter, length);
-    const QString needle = word.toLower();
+    const QString needle = lowerInPlace(word);
     const qsizetype p = table.lowerList(letter, length).indexOf(u'|' + needle);
     if (p < 0)
         return {};
@@ -108,7 +124,7 @@ QStringList suggest(const WordTable &table, const QString &currentword)
 
     QStringList offered;
     for (const QString &candidate : candidates) {
-        if (offered.size() == 4 || !candidate.toLower().contains(needle))
+        if (offered.size() == 4 || !lowerInPlace(candidate).contains(needle))
             break;
         offered.append(candidate);
     }
