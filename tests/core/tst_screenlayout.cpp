@@ -5,25 +5,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "filebytes.h"
+
 using namespace Qt::StringLiterals;
-
-namespace {
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<cannot open>");
-    return file.readAll();
-}
-
-} // namespace
 
 class TestScreenLayout : public QObject
 {

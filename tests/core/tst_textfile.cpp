@@ -8,23 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<cannot open>");
-    return file.readAll();
-}
-
-} // namespace
+#include "filebytes.h"
 
 class TestTextFile : public QObject
 {

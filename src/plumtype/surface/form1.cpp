@@ -40,6 +40,7 @@ Form1::Form1(const QString &programFolder, QWidget *parent)
     m_client->setAutoFillBackground(true);
     setCentralWidget(m_client);
     setFont(Fonts::msSansSerif(8.25, true));
+    setWindowTitle(QStringLiteral("Plumtype"));
     setWindowIcon(
             QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
     createControls();
