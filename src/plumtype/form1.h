@@ -197,6 +197,7 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -206,6 +207,7 @@ private:
     void createMenus();
     void scheduleResize();
     void finishLoad();
+    void fitStartSize();
 
     QString m_programFolder;
     QWidget *m_client = nullptr;
@@ -214,4 +216,6 @@ private:
     bool m_resizePending = false;
     bool m_shown = false;
     QSizeF m_startSize; // outer size from the screen size file, in twips
+    bool m_fitStartSize = false;
+    QSize m_fittedFrame { -1, -1 };
 };

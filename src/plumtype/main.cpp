@@ -27,7 +27,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("plumtype"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PLUMTYPE_VERSION));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Plumtype"));
 
     // The program folder is the user's data folder: the shipped files that
     // are missing there are copied in; nothing the user has is overwritten.

@@ -110,9 +110,12 @@ void Form1::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        // Only now is the frame known, which the saved size includes.
-        if (!isMaximized() && !isFullScreen())
-            setWindowSize(m_startSize.height(), m_startSize.width());
+        // The saved size includes the window's frame, which the window
+        // manager adds some time after the window is shown: until it has
+        // (or a second has passed), the saved size is fitted again.
+        m_fitStartSize = true;
+        fitStartSize();
+        QTimer::singleShot(1000, this, [this] { m_fitStartSize = false; });
         // The first layout runs once the window is on screen, and hands over
         // to the resize handling, which opens the home keyboard.
         QTimer::singleShot(0, this, [this] {
@@ -122,9 +125,27 @@ void Form1::showEvent(QShowEvent *event)
     }
 }
 
+void Form1::fitStartSize()
+{
+    if (!m_fitStartSize || isMaximized() || isMinimized() || isFullScreen())
+        return;
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    if (frameExtra == m_fittedFrame)
+        return;
+    m_fittedFrame = frameExtra;
+    setWindowSize(m_startSize.height(), m_startSize.width());
+}
+
+void Form1::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitStartSize();
+}
+
 void Form1::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    fitStartSize();
     if (!starting && !editmode)
         scheduleResize();
 }
