@@ -200,6 +200,7 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -211,6 +212,7 @@ private:
 
     QString m_programFolder;
     QWidget *m_client = nullptr;
+    QWidget *m_keyPanel = nullptr; // holds Command1
     int m_lastFontSize = 9;
     QTimer m_resizeTimer;
     bool m_resizePending = false;

@@ -104,6 +104,19 @@ void TestWindow::layoutFitsWindow()
     // Every key has the anchor's size.
     for (int i = 2; i <= w->lastbutton; ++i)
         QCOMPARE(w->Command1(i)->size(), anchor->size());
+    // Nothing lies over the controls a user clicks.
+    QWidget *client = w->centralWidget();
+    auto hit = [&](QWidget *target) {
+        const QPoint centre = target->mapTo(client, target->rect().center());
+        QWidget *found = client->childAt(centre);
+        return found == target || target->isAncestorOf(found);
+    };
+    QVERIFY(hit(w->Speak));
+    QVERIFY(hit(w->Text1));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(hit(w->WordSelect(i)));
+    for (int i = 2; i <= w->lastbutton; ++i)
+        QVERIFY(hit(w->Command1(i)));
 }
 
 void TestWindow::resizeReturnsHomeAndStoresSize()

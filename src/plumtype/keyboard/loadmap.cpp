@@ -19,7 +19,7 @@ void Form1::clearmap()
     for (int i = 1; i <= 121; ++i) {
         FaceButton *key = Command1(i);
         if (!key) {
-            key = new FaceButton(m_client);
+            key = new FaceButton(m_keyPanel);
             key->resize(anchor->size());
             key->setFont(anchor->font());
             connect(key, &QAbstractButton::clicked, this, [this, i] { Command1_Click(i); });
@@ -38,6 +38,7 @@ void Form1::clearmap()
 void Form1::loadmap(const QString &xFileName)
 {
     loadingmap = true;
+    m_keyPanel->hide();
     clearmap();
 
     Twips::setTop(Image1, windowHeight() / 2 - Twips::height(Image1) / 2);
@@ -48,6 +49,7 @@ void Form1::loadmap(const QString &xFileName)
     Image1->hide();
     if (killme) {
         loadingmap = false;
+        m_keyPanel->show();
         return;
     }
 
@@ -110,6 +112,7 @@ void Form1::loadmap(const QString &xFileName)
 
 void Form1::finishLoad()
 {
+    m_keyPanel->show();
     // A resize that came while the keyboard loaded is carried out now, so the
     // keys always match the window's final size.
     if (m_resizePending) {

@@ -4,6 +4,7 @@
 #include "surface/twips.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 
 namespace {
@@ -30,7 +31,12 @@ void Form1::buttons(FaceButton *butObj, QString &worDs, quint32 fgcolor, quint32
     QPixmap face(size);
     face.fill(fromBgr(bgcolor));
     QPainter p(&face);
-    const QFont font = Fonts::verdana(plan.fontSize, true);
+    // Fonts are looked up once per size: a keyboard load paints 120 faces.
+    static QHash<int, QFont> fonts;
+    auto found = fonts.find(plan.fontSize);
+    if (found == fonts.end())
+        found = fonts.insert(plan.fontSize, Fonts::verdana(plan.fontSize, true));
+    const QFont &font = *found;
     p.setFont(font);
     p.setPen(fromBgr(fgcolor));
     const QFontMetrics fm(font);

@@ -102,7 +102,15 @@ void Form1::createControls()
         WordSelect.set(i, b);
     }
 
-    auto *anchor = new FaceButton(c);
+    // The keys live on a panel under every other control that covers the
+    // whole window, so their places are window places.  A load hides the
+    // panel while it fills it: keys shown on a hidden panel cost nothing on
+    // screen, and the keyboard appears at once, whole.
+    m_keyPanel = new QWidget(c);
+    m_keyPanel->resize(c->size());
+    c->installEventFilter(this);
+
+    auto *anchor = new FaceButton(m_keyPanel);
     anchor->setFont(Fonts::verdana(9, true));
     Twips::setGeometry(anchor, 0, 1920, 1215, 615);
     anchor->hide();
@@ -139,6 +147,9 @@ void Form1::createControls()
     Label2->setFont(Fonts::msSansSerif(13.5, false));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Twips::setGeometry(Label2, 0, 6240, 10335, 975);
+    // Under everything: the key panel, and under it the label that shows
+    // while the typing area is hidden.
+    m_keyPanel->lower();
     Label2->lower();
 
     // The typing area comes first in the tab order and has the focus.
@@ -231,6 +242,13 @@ void Form1::createMenus()
     kbdfolder = About->addAction(QStringLiteral("Your Keyboard Folder is here..."));
 
     connect(Aboutme, &QAction::triggered, this, &Form1::Aboutme_Click);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        m_keyPanel->resize(m_client->size());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::MsgBox(const QString &text)
