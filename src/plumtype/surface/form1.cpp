@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "folderlookup.h"
+#include "keyboardfile.h"
 #include "surface/dialog.h"
 #include "surface/twips.h"
 
@@ -184,12 +185,14 @@ void Form1::createFrame()
         Twips::setGeometry(o, l, t, w, h);
         return o;
     };
-    Option2 = option(QStringLiteral("Word (Yellow)"), 120, 360, 1335, 195);
-    Option1 = option(QStringLiteral("Partial Text (White)"), 1560, 360, 2295, 195);
-    Option3 = option(QStringLiteral("Word (Green)"), 120, 600, 1575, 195);
-    Option4 = option(QStringLiteral("Suffix or Punctuation (Orange)"), 1560, 600, 2535, 195);
-    Option10 = option(QStringLiteral("Word (Red)"), 120, 840, 1215, 195);
-    Option5 = option(QStringLiteral("Keyboard Name (Purple)"), 1560, 840, 2535, 195);
+    // The kind choices carry the captions of the kind table.
+    auto caption = [](const char *kind) { return KeyKinds::byName(QLatin1String(kind))->caption; };
+    Option2 = option(caption("word2"), 120, 360, 1335, 195);
+    Option1 = option(caption("letter"), 1560, 360, 2295, 195);
+    Option3 = option(caption("word1"), 120, 600, 1575, 195);
+    Option4 = option(caption("extend"), 1560, 600, 2535, 195);
+    Option10 = option(caption("word3"), 120, 840, 1215, 195);
+    Option5 = option(caption("keyboard"), 1560, 840, 2535, 195);
     Option6 = option(QStringLiteral("[delete]"), 4080, 360, 1215, 255);
     Option7 = option(QStringLiteral("[copy]"), 4080, 600, 1335, 255);
     Option12 = option(QStringLiteral("Home Keyboard"), 4080, 840, 1695, 255);
