@@ -1,6 +1,7 @@
 #include "keyboardfile.h"
 
 #include "folderlookup.h"
+#include "textfile.h"
 #include "textrules.h"
 
 using TextRules::trimSpaces;
@@ -48,31 +49,37 @@ const KeyKind *byName(const QString &name)
 
 namespace KeyboardFile {
 
+std::optional<Record> parseLine(QStringView line, const KeyKind *&current)
+{
+    if (trimSpaces(line.toString()).isEmpty())
+        return std::nullopt;
+    Record r;
+    const qsizetype bar = line.indexOf(u'|');
+    r.keyText = trimSpaces((bar < 0 ? line : line.mid(bar + 1)).toString());
+    if (const KeyKind *k = KeyKinds::byCode(line.left(3).toString()))
+        current = k;
+    if (current) {
+        r.kind = current->name;
+        r.colour = current->colour;
+    }
+    if (r.kind == u"keyboard" && r.keyText == u"/") {
+        r.rowBreak = true;
+    } else {
+        const qsizetype split = r.keyText.indexOf(u'|');
+        r.hasLabel = split >= 0;
+        r.label = r.hasLabel ? trimSpaces(r.keyText.left(split)) : r.keyText;
+        r.output = r.hasLabel ? trimSpaces(r.keyText.mid(split + 1)) : r.keyText;
+    }
+    return r;
+}
+
 QList<Record> parse(const QStringList &lines)
 {
     QList<Record> records;
     const KeyKind *current = nullptr;
     for (const QString &line : lines) {
-        if (trimSpaces(line).isEmpty())
-            continue;
-        Record r;
-        const qsizetype bar = line.indexOf(u'|');
-        r.keyText = trimSpaces(bar < 0 ? line : line.mid(bar + 1));
-        if (const KeyKind *k = KeyKinds::byCode(line.left(3)))
-            current = k;
-        if (current) {
-            r.kind = current->name;
-            r.colour = current->colour;
-        }
-        if (r.kind == u"keyboard" && r.keyText == u"/") {
-            r.rowBreak = true;
-        } else {
-            const qsizetype split = r.keyText.indexOf(u'|');
-            r.hasLabel = split >= 0;
-            r.label = r.hasLabel ? trimSpaces(r.keyText.left(split)) : r.keyText;
-            r.output = r.hasLabel ? trimSpaces(r.keyText.mid(split + 1)) : r.keyText;
-        }
-        records.append(r);
+        if (auto r = parseLine(line, current))
+            records.append(*r);
     }
     return records;
 }
@@ -103,44 +110,95 @@ bool getsNoEditKey(const QString &fileName)
     return false;
 }
 
+namespace {
+
+// Places records one by one: rows of 12, row breaks, at most 120 keys.
+class Placer
+{
+public:
+    // False once every key slot is taken: no later line changes the keys.
+    bool full() const { return m_slot >= kMaxKeys + 1; }
+
+    void add(const Record &r)
+    {
+        if (r.keyText.toLower() == u"[edit]")
+            m_editKeySeen = true;
+        if (r.rowBreak) {
+            if (!m_rowJustWrapped) {
+                m_layout.xpos = 0;
+                ++m_layout.ypos;
+            }
+        } else if (!full()) {
+            ++m_slot;
+            ++m_layout.xpos;
+            m_layout.keys.append({ m_slot, m_layout.xpos, m_layout.ypos, r });
+            m_rowJustWrapped = false;
+        }
+        if (m_layout.xpos == kRowLength) {
+            m_layout.xpos = 0;
+            ++m_layout.ypos;
+            m_rowJustWrapped = true;
+        }
+    }
+
+    // Adds the edit key where the keyboard has none and there is room.
+    Layout finish(const QString &fileName)
+    {
+        m_layout.lastbutton = m_slot;
+        if (!full() && !m_editKeySeen && !getsNoEditKey(fileName)) {
+            ++m_slot;
+            ++m_layout.xpos;
+            Record edit;
+            edit.kind = QStringLiteral("letter");
+            edit.colour = 0x00FFFFFF;
+            edit.keyText = edit.label = edit.output = QStringLiteral("[edit]");
+            m_layout.keys.append({ m_slot, m_layout.xpos, m_layout.ypos, edit });
+            m_layout.lastbutton = m_slot;
+        }
+        return m_layout;
+    }
+
+private:
+    Layout m_layout;
+    int m_slot = 1;
+    bool m_editKeySeen = false;
+    bool m_rowJustWrapped = false;
+};
+
+} // namespace
+
 Layout place(const QList<Record> &records, const QString &fileName)
 {
-    Layout layout;
-    int slot = 1;
-    bool editKeySeen = false;
-    bool rowJustWrapped = false;
-    for (const Record &r : records) {
-        if (r.keyText.toLower() == u"[edit]")
-            editKeySeen = true;
-        if (r.rowBreak) {
-            if (!rowJustWrapped) {
-                layout.xpos = 0;
-                ++layout.ypos;
-            }
-        } else if (slot < kMaxKeys + 1) {
-            ++slot;
-            ++layout.xpos;
-            layout.keys.append({ slot, layout.xpos, layout.ypos, r });
-            rowJustWrapped = false;
-        }
-        if (layout.xpos == kRowLength) {
-            layout.xpos = 0;
-            ++layout.ypos;
-            rowJustWrapped = true;
-        }
+    Placer placer;
+    for (const Record &r : records)
+        placer.add(r);
+    return placer.finish(fileName);
+}
+
+Layout placeText(QStringView text, const QString &fileName)
+{
+    Placer placer;
+    const KeyKind *current = nullptr;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n && !placer.full()) {
+        // Lines end at CR LF, LF or a lone CR, as TextFile::splitLines has it.
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        if (auto r = parseLine(text.mid(start, end - start), current))
+            placer.add(*r);
+        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
     }
-    layout.lastbutton = slot;
-    if (slot < kMaxKeys + 1 && !editKeySeen && !getsNoEditKey(fileName)) {
-        ++slot;
-        ++layout.xpos;
-        Record edit;
-        edit.kind = QStringLiteral("letter");
-        edit.colour = 0x00FFFFFF;
-        edit.keyText = edit.label = edit.output = QStringLiteral("[edit]");
-        layout.keys.append({ slot, layout.xpos, layout.ypos, edit });
-        layout.lastbutton = slot;
-    }
-    return layout;
+    return placer.finish(fileName);
+}
+
+Layout readAndPlace(const QString &path, const QString &fileName)
+{
+    const QString text = TextFile::read(path, TextFile::kLargestReadable).value_or(QString());
+    return placeText(text, fileName);
 }
 
 QStringList write(const QList<KeyOut> &keys)

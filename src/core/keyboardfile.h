@@ -3,6 +3,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <optional>
 
 // Keyboard files: one key per line, a three-digit kind code, "|" and the key
 // text; the line "999|/" ends a row.  This is the only place that knows the
@@ -46,6 +49,10 @@ struct Record
 // Reads the lines of a file; blank lines give no record.
 QList<Record> parse(const QStringList &lines);
 
+// One line; `current` is the kind of the last line with a valid code, and
+// is updated.  nullopt for a blank line.
+std::optional<Record> parseLine(QStringView line, const KeyKind *&current);
+
 // A key placed on the 12-column grid.
 struct PlacedKey
 {
@@ -73,6 +80,15 @@ bool getsNoEditKey(const QString &fileName);
 // at most 120 keys, and an "[edit]" key added at the end where the keyboard
 // has none.
 Layout place(const QList<Record> &records, const QString &fileName);
+
+// Reads and places the text of a keyboard file in one pass, as place(parse())
+// would, but stops at the line that no longer can change the keys: after the
+// 120th key.  However long the text, only what is placed is kept.
+Layout placeText(QStringView text, const QString &fileName);
+
+// The keyboard file at `path` placed; a file that cannot be opened places as
+// an empty one.  Only the first TextFile::kLargestReadable bytes are read.
+Layout readAndPlace(const QString &path, const QString &fileName);
 
 // A key as the writers see it: its kind name and its output text.
 struct KeyOut

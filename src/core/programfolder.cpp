@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 namespace ProgramFolder {
 
@@ -59,6 +60,42 @@ Result layOut(const QString &shipped, const QString &target)
             result.failed.append(relative);
     }
     return result;
+}
+
+namespace {
+
+// Empty when a file can be made in the folder, else what stood in the way.
+QString writeProblem(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("the folder %1 cannot be made").arg(folder);
+    QTemporaryFile probe(folder + QStringLiteral("/.plumtype-XXXXXX"));
+    if (!probe.open() || probe.write("probe") != 5 || !probe.flush())
+        return QStringLiteral("the folder %1 cannot be written to (%2)")
+                .arg(folder, probe.errorString());
+    return QString();
+}
+
+} // namespace
+
+Choice choose(const QString &shipped, const QString &target)
+{
+    Choice choice;
+    choice.laidOut = layOut(shipped, target);
+    choice.folder = target;
+    const QString problem = writeProblem(target);
+    const bool hasHome =
+            QFileInfo::exists(FolderLookup::resolve(target, QStringLiteral("Keyboards/home.kbd")));
+    if (!hasHome) {
+        choice.folder = shipped;
+        choice.readOnlyReason =
+                problem.isEmpty()
+                        ? QStringLiteral("the keyboards could not be copied into %1").arg(target)
+                        : problem;
+    } else if (!problem.isEmpty()) {
+        choice.readOnlyReason = problem;
+    }
+    return choice;
 }
 
 } // namespace ProgramFolder

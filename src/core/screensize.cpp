@@ -2,6 +2,7 @@
 
 #include "textfile.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ScreenSizeFile {
@@ -35,12 +36,19 @@ double leadingNumber(const QString &line)
     }
     if (!digits)
         return 0;
-    return line.mid(start, i - start).toDouble();
+    bool ok = false;
+    const double value = line.mid(start, i - start).toDouble(&ok);
+    // Digits that overflow a double stand for a number too large to use.
+    if (!ok)
+        return line.at(start) == u'-' ? -HUGE_VAL : HUGE_VAL;
+    return value;
 }
 
 std::optional<ScreenSize> read(const QString &path)
 {
-    const auto lines = TextFile::readLines(path);
+    // Four short lines: whatever stands beyond the first few kilobytes is
+    // not a size, however large the file.
+    const auto lines = TextFile::readLines(path, 4096);
     if (!lines || lines->size() < 4)
         return std::nullopt;
     ScreenSize s;
@@ -48,9 +56,48 @@ std::optional<ScreenSize> read(const QString &path)
     s.windowWidth = leadingNumber(lines->at(1));
     s.keyHeight = leadingNumber(lines->at(2));
     s.keyWidth = leadingNumber(lines->at(3));
-    if (s.windowHeight <= 0 || s.windowWidth <= 0)
+    if (!(s.windowHeight > 0) || !(s.windowWidth > 0) || !std::isfinite(s.windowHeight)
+        || !std::isfinite(s.windowWidth))
         return std::nullopt;
     return s;
+}
+
+ScreenSize fit(const std::optional<ScreenSize> &saved, double availableWidth,
+               double availableHeight)
+{
+    const ScreenSize design = designSize();
+    ScreenSize s = saved.value_or(design);
+    const bool usable = std::isfinite(s.windowWidth) && std::isfinite(s.windowHeight)
+                        && s.windowWidth >= kMinWindowWidth && s.windowHeight >= kMinWindowHeight;
+    if (!usable)
+        s = design;
+    if (std::isfinite(availableWidth) && availableWidth > 0)
+        s.windowWidth = std::min(s.windowWidth, availableWidth);
+    if (std::isfinite(availableHeight) && availableHeight > 0)
+        s.windowHeight = std::min(s.windowHeight, availableHeight);
+    auto keyWithin = [](double key, double least, double most) {
+        return std::isfinite(key) && key >= least && key <= most;
+    };
+    if (!keyWithin(s.keyWidth, kMinKeyWidth, s.windowWidth))
+        s.keyWidth = design.keyWidth;
+    if (!keyWithin(s.keyHeight, kMinKeyHeight, s.windowHeight))
+        s.keyHeight = design.keyHeight;
+    return s;
+}
+
+bool isStorable(const ScreenSize &size, double maxWidth, double maxHeight)
+{
+    const double numbers[] = { size.windowHeight, size.windowWidth, size.keyHeight, size.keyWidth };
+    for (double v : numbers) {
+        if (!std::isfinite(v))
+            return false;
+    }
+    if (size.windowWidth < kMinWindowWidth || size.windowHeight < kMinWindowHeight)
+        return false;
+    if ((maxWidth > 0 && size.windowWidth > maxWidth)
+        || (maxHeight > 0 && size.windowHeight > maxHeight))
+        return false;
+    return size.keyWidth > 0 && size.keyHeight > 0;
 }
 
 bool write(const QString &path, const ScreenSize &size)

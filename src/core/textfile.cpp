@@ -121,12 +121,22 @@ QByteArray encode(const QString &text)
     return utf8(text);
 }
 
-std::optional<QString> read(const QString &path)
+std::optional<QString> read(const QString &path, qint64 maxBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return decode(file.readAll());
+    if (maxBytes < 0)
+        return decode(file.readAll());
+    QByteArray bytes = file.read(maxBytes);
+    if (!file.atEnd()) {
+        // Only whole lines of a file that goes on: a cut character would
+        // make the whole text read as another encoding.
+        const qsizetype end = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+        if (end >= 0)
+            bytes.truncate(end + 1);
+    }
+    return decode(bytes);
 }
 
 QStringList splitLines(const QString &text)
@@ -148,9 +158,9 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-std::optional<QStringList> readLines(const QString &path)
+std::optional<QStringList> readLines(const QString &path, qint64 maxBytes)
 {
-    auto text = read(path);
+    auto text = read(path, maxBytes);
     if (!text)
         return std::nullopt;
     return splitLines(*text);
@@ -179,7 +189,7 @@ bool write(const QString &path, const QString &text)
     return file.commit();
 }
 
-bool append(const QString &path, const QString &text)
+bool append(const QString &path, const QString &addition)
 {
     QByteArray old;
     if (QFile::exists(path)) {
@@ -188,6 +198,11 @@ bool append(const QString &path, const QString &text)
             return false;
         old = file.readAll();
     }
+    // A file edited by hand may lack its final line break: without one the
+    // new text would be glued to the last line.
+    QString text = addition;
+    if (!old.isEmpty() && !old.endsWith('\n') && !old.endsWith('\r'))
+        text.prepend(QLatin1String("\r\n"));
     // The file keeps its encoding where the new text allows it; otherwise the
     // whole file goes over to UTF-8.
     QByteArray bytes;

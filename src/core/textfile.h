@@ -22,15 +22,21 @@ QString fromWindows1252(const QByteArray &bytes);
 bool canEncodeWindows1252(const QString &text);
 QByteArray toWindows1252(const QString &text);
 
-// The whole file decoded; nullopt when it cannot be opened.
-std::optional<QString> read(const QString &path);
+// Larger than any real keyboard, word list or settings file: readers of those
+// stop there, so that a stray huge file costs little time and memory.
+inline constexpr qint64 kLargestReadable = 4 * 1024 * 1024;
+
+// The whole file decoded; nullopt when it cannot be opened.  With a limit, at
+// most that many bytes are read, ending at the last line break within them,
+// so that no line or character is cut in half.
+std::optional<QString> read(const QString &path, qint64 maxBytes = -1);
 
 // The lines of a text, split at CR LF, LF or a lone CR, line ends dropped.  A
 // final line end adds no empty line.
 QStringList splitLines(const QString &text);
 
 // The file as lines; nullopt when it cannot be opened.
-std::optional<QStringList> readLines(const QString &path);
+std::optional<QStringList> readLines(const QString &path, qint64 maxBytes = -1);
 
 // Joins the lines with CR LF behind each one.
 QString joinLines(const QStringList &lines);
@@ -41,7 +47,9 @@ QString joinLines(const QStringList &lines);
 bool write(const QString &path, const QString &text);
 
 // Adds text at the end of the file (created when missing), keeping the file's
-// own encoding where the new text allows it.  The file is replaced atomically.
+// own encoding where the new text allows it.  When the file does not end with
+// a line break, one is put first, so that the text starts on a line of its
+// own.  The file is replaced atomically.
 bool append(const QString &path, const QString &text);
 
 } // namespace TextFile

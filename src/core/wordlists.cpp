@@ -51,16 +51,17 @@ QString WordTable::listFileName(int letter, int length)
            + QLatin1String(".txt");
 }
 
-void WordTable::load(const QString &wordsFolder)
+void WordTable::load(const QString &wordsFolder, bool mayWrite)
 {
     const QString userPath = FolderLookup::resolve(wordsFolder, userFileName());
-    if (!QFileInfo::exists(userPath) && QDir().mkpath(wordsFolder))
+    if (mayWrite && !QFileInfo::exists(userPath) && QDir().mkpath(wordsFolder))
         TextFile::write(userPath,
                         TextFile::joinLines({ QString::fromUtf16(WordLists::kFirstUserWord) }));
 
     // The user words are read once and filed under their capital letter.
     std::array<QString, kLetters + 1> userByLetter;
-    const QStringList userLines = TextFile::readLines(userPath).value_or(QStringList());
+    const QStringList userLines =
+            TextFile::readLines(userPath, TextFile::kLargestReadable).value_or(QStringList());
     for (const QString &line : userLines) {
         const QString t = TextRules::trimSpaces(line);
         if (!t.isEmpty() && t.at(0) >= u'A' && t.at(0) <= u'Z')
@@ -71,7 +72,7 @@ void WordTable::load(const QString &wordsFolder)
         for (int k = 1; k <= kLetters; ++k) {
             const QString path = FolderLookup::resolve(wordsFolder, listFileName(k, n));
             // The lines joined with nothing between them: the line ends go.
-            QString text = TextFile::read(path).value_or(QString());
+            QString text = TextFile::read(path, TextFile::kLargestReadable).value_or(QString());
             text.removeIf([](QChar c) { return c == u'\r' || c == u'\n'; });
             setList(k, n, text + userByLetter[k]);
         }

@@ -23,9 +23,9 @@ public:
     const QString &lowerList(int letter, int length) const;
 
     // Rebuilds the whole table from the words folder.  The user word file is
-    // created holding "Orvane" when it is missing.  Missing files give empty
-    // lists.
-    void load(const QString &wordsFolder);
+    // created holding "Orvane" when it is missing (unless the folder must not
+    // be written).  Missing files give empty lists.
+    void load(const QString &wordsFolder, bool mayWrite = true);
 
     static QString listFileName(int letter, int length);
     static QString userFileName() { return QStringLiteral("UserAdded.txt"); }

@@ -12,6 +12,7 @@
 //   keyboard/loadmap.cpp     the keyboard map: clearmap, loadmap, wordcount, pause
 //   prediction/wordlists.cpp loadwords, fileexists, adding a user word
 //   typing/dispatch.cpp      Command1_Click: what a click on a key does
+//   documents/prompts.cpp    yesnoprompt, okayprompt: questions on the keyboard
 // The rules that need no window are in the core library (src/core).
 
 #include "surface/facebutton.h"
@@ -27,6 +28,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class Dialog;
 class QAction;
@@ -64,13 +66,18 @@ class Form1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit Form1(const QString &programFolder, QWidget *parent = nullptr);
+    // A non-empty `readOnlyReason` says why nothing can be saved in the
+    // program folder; the user is told once the window has started.
+    explicit Form1(const QString &programFolder, const QString &readOnlyReason = QString(),
+                   QWidget *parent = nullptr);
     ~Form1() override;
 
     // The program folder and paths in it, found without regard to letter case.
     QString programFolder() const { return m_programFolder; }
     QString programPath(const QString &relative) const;
     QString keyboardPath(const QString &fileName) const;
+    // Whether files can be saved in the program folder.
+    bool canSave() const { return m_readOnlyReason.isEmpty(); }
 
     // ---- window-level state ----
     QString FileName; // the loaded keyboard, e.g. "home.kbd"
@@ -158,6 +165,12 @@ public:
     static int wordcount(const QString &textme);
     void pause(int ms);
 
+    // ---- prompts on the keyboard (documents/prompts.cpp) ----
+    bool yesnoprompt(const QString &question);
+    void okayprompt(const QString &message);
+    // Sleeps until `done` holds or the window closes; false when it closed.
+    bool waitUntil(const std::function<bool()> &done);
+
     // ---- key presses (typing/) ----
     void Command1_Click(int Index);
 
@@ -209,8 +222,17 @@ private:
     void scheduleResize();
     void finishLoad();
     void fitStartSize();
+    void tellReadOnly();
+    // Shows `question` on the answer keyboard and waits for a typed answer;
+    // nullopt when the window closed meanwhile.
+    std::optional<QString> promptAnswer(const QString &question, const QString &keyboard);
+    // The screen area open to the window in twips: its screen's, or the
+    // whole desktop's.
+    QSizeF availableTwips(bool wholeDesktop) const;
 
     QString m_programFolder;
+    QString m_readOnlyReason;
+    bool m_readOnlyTold = false;
     QWidget *m_client = nullptr;
     QWidget *m_keyPanel = nullptr; // holds Command1
     int m_lastFontSize = 9;

@@ -30,12 +30,19 @@ int main(int argc, char *argv[])
 
     // The program folder is the user's data folder: the shipped files that
     // are missing there are copied in; nothing the user has is overwritten.
+    // When that folder cannot be made or written, the shipped folder serves,
+    // and nothing is saved.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const ProgramFolder::Result laidOut = ProgramFolder::layOut(shippedData(), folder);
-    for (const QString &failed : laidOut.failed)
-        QTextStream(stderr) << "plumtype: could not copy " << failed << " to " << folder << '\n';
+    const ProgramFolder::Choice choice = ProgramFolder::choose(shippedData(), folder);
+    // One line, however many files could not be copied.
+    if (!choice.readOnlyReason.isEmpty()) {
+        QTextStream(stderr) << "plumtype: nothing can be saved: " << choice.readOnlyReason << '\n';
+    } else if (!choice.laidOut.failed.isEmpty()) {
+        QTextStream(stderr) << "plumtype: " << choice.laidOut.failed.size()
+                            << " shipped files could not be copied to " << folder << '\n';
+    }
 
-    Form1 window(folder);
+    Form1 window(choice.folder, choice.readOnlyReason);
     window.show();
     return app.exec();
 }

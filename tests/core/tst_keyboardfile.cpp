@@ -1,4 +1,8 @@
 #include "keyboardfile.h"
+#include "textfile.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -50,6 +54,15 @@ Layout load(const QStringList &lines, const QString &fileName = QStringLiteral("
     return KeyboardFile::place(KeyboardFile::parse(lines), fileName);
 }
 
+// The one-pass reading of the whole text must place exactly what the lines do.
+bool sameAsOnePass(const Layout &layout, const QStringList &lines,
+                   const QString &fileName = QStringLiteral("home.kbd"))
+{
+    const Layout onePass = KeyboardFile::placeText(TextFile::joinLines(lines), fileName);
+    return describe(onePass) == describe(layout) && onePass.lastbutton == layout.lastbutton
+           && onePass.xpos == layout.xpos && onePass.ypos == layout.ypos;
+}
+
 } // namespace
 
 class TestKeyboardFile : public QObject
@@ -69,6 +82,7 @@ private slots:
     void addedEditKey();
     void keyLimit_data();
     void keyLimit();
+    void hugeFilePlacesItsFirstKeys();
     void editKeyByFileName_data();
     void editKeyByFileName();
     void systemKeyboard_data();
@@ -324,6 +338,7 @@ void TestKeyboardFile::place()
     QCOMPARE(layout.lastbutton, lastbutton);
     QCOMPARE(layout.xpos, xpos);
     QCOMPARE(layout.ypos, ypos);
+    QVERIFY(sameAsOnePass(layout, lines));
 }
 
 void TestKeyboardFile::addedEditKey()
@@ -377,6 +392,40 @@ void TestKeyboardFile::keyLimit()
         QCOMPARE(layout.keys.at(i).slot, i + 2);
     QCOMPARE(layout.xpos, xpos);
     QCOMPARE(layout.ypos, ypos);
+    QVERIFY(sameAsOnePass(layout, lines));
+}
+
+void TestKeyboardFile::hugeFilePlacesItsFirstKeys()
+{
+    // 100,000 lines of keys, row breaks, blank lines and kind changes: only
+    // the lines up to the 120th key count, and reading stops there.
+    QStringList lines;
+    auto *random = QRandomGenerator::global();
+    const char *const shapes[] = { "001|w%1", "999|/", "", "004|s%1", "abc|x%1", "002|a b|c%1" };
+    for (int i = 0; i < 100000; ++i)
+        lines.append(QString::fromLatin1(shapes[random->bounded(6)]).arg(i));
+    QStringList head;
+    int keys = 0;
+    for (const QString &line : lines) {
+        head.append(line);
+        const auto records = KeyboardFile::parse(head);
+        keys = static_cast<int>(std::count_if(records.begin(), records.end(),
+                                              [](const Record &r) { return !r.rowBreak; }));
+        if (keys == 120)
+            break;
+    }
+    QCOMPARE(keys, 120);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"home.kbd"_s);
+    QVERIFY(TextFile::write(path, TextFile::joinLines(lines)));
+    const Layout expected = load(head);
+    const Layout read = KeyboardFile::readAndPlace(path, u"home.kbd"_s);
+    QCOMPARE(describe(read), describe(expected));
+    for (int i = 0; i < read.keys.size(); ++i)
+        QCOMPARE(read.keys.at(i).record.kind, expected.keys.at(i).record.kind);
+    QCOMPARE(read.lastbutton, 121);
 }
 
 void TestKeyboardFile::editKeyByFileName_data()

@@ -69,6 +69,8 @@ private slots:
     void missingFileGoesIntoFolderInOtherCase();
     void secondRunCopiesNothing();
     void shippedData();
+    void choose_data();
+    void choose();
 };
 
 void TestProgramFolder::copiesMissingFilesAndFolders()
@@ -212,6 +214,55 @@ void TestProgramFolder::shippedData()
     const ProgramFolder::Result second = ProgramFolder::layOut(source, target.path());
     QCOMPARE(second.copied, QStringList());
     QCOMPARE(second.failed, QStringList());
+}
+
+void TestProgramFolder::choose_data()
+{
+    // How the user's folder is found, whether the shipped folder serves
+    // instead, and whether anything can be saved.
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("usesShipped");
+    QTest::addColumn<bool>("canSave");
+
+    QTest::newRow("new folder") << u"new"_s << false << true;
+    QTest::newRow("folder cannot be made") << u"blocked"_s << true << false;
+    QTest::newRow("read-only folder with the keyboards") << u"read-only full"_s << false << false;
+    QTest::newRow("read-only empty folder") << u"read-only empty"_s << true << false;
+}
+
+void TestProgramFolder::choose()
+{
+    QFETCH(QString, state);
+    QFETCH(bool, usesShipped);
+    QFETCH(bool, canSave);
+
+    QTemporaryDir shipped;
+    QTemporaryDir home;
+    QVERIFY(makeShipped(shipped.path()));
+    QString target = home.filePath(u"plumtype"_s);
+    if (state == u"blocked") {
+        QVERIFY(writeBytes(home.path(), u"file"_s, "x"));
+        target = home.filePath(u"file/plumtype"_s);
+    } else if (state.startsWith(u"read-only")) {
+        if (state.endsWith(u"full"))
+            QVERIFY(makeShipped(target));
+        QVERIFY(QDir().mkpath(target));
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner);
+        // Permissions do not stop the superuser.
+        if (QFileInfo(target).isWritable()
+            || QFile(target + u"/probe"_s).open(QIODevice::WriteOnly))
+            QSKIP("the folder stays writable for this user");
+    }
+
+    const ProgramFolder::Choice choice = ProgramFolder::choose(shipped.path(), target);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(choice.folder, usesShipped ? shipped.path() : target);
+    QCOMPARE(choice.readOnlyReason.isEmpty(), canSave);
+    if (!canSave)
+        QVERIFY(choice.readOnlyReason.contains(target));
+    // No probe is left behind.
+    if (canSave)
+        QCOMPARE(tree(target), tree(shipped.path()));
 }
 
 QTEST_GUILESS_MAIN(TestProgramFolder)

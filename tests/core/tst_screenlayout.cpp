@@ -26,6 +26,10 @@ private slots:
     void layout();
     void tinyWindow_data();
     void tinyWindow();
+    void badSizesFit_data();
+    void badSizesFit();
+    void storable_data();
+    void storable();
 };
 
 void TestScreenLayout::readFile_data()
@@ -277,6 +281,83 @@ void TestScreenLayout::tinyWindow()
     QVERIFY(r.speakLeft >= 0);
     for (int i = 0; i < 4; ++i)
         QVERIFY(r.suggestionLeft[i] >= 0);
+}
+
+void TestScreenLayout::badSizesFit_data()
+{
+    // What the file holds, and the window it must give on a screen whose
+    // available area is 15000 x 12000 twips: the saved size where usable,
+    // shrunk to the screen where larger, the design size otherwise.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<double>("windowHeight");
+    QTest::addColumn<double>("windowWidth");
+
+    const QByteArray keys = "\r\n615\r\n1215\r\n";
+    const QByteArray huge(400, '9');
+    QTest::newRow("usable") << QByteArray("9000\r\n12250" + keys) << 9000.0 << 12250.0;
+    QTest::newRow("larger than the screen")
+            << QByteArray("16000\r\n30000" + keys) << 12000.0 << 15000.0;
+    QTest::newRow("infinity") << QByteArray("inf\r\ninf" + keys) << 8925.0 << 12000.0;
+    QTest::newRow("1e20") << QByteArray("99999999999999999999\r\n99999999999999999999" + keys)
+                          << 12000.0 << 15000.0;
+    QTest::newRow("400 digits") << QByteArray(huge + "\r\n" + huge + keys) << 8925.0 << 12000.0;
+    QTest::newRow("one twip") << QByteArray("1\r\n1" + keys) << 8925.0 << 12000.0;
+    QTest::newRow("a fraction") << QByteArray("0.2\r\n0.2" + keys) << 8925.0 << 12000.0;
+    QTest::newRow("negative") << QByteArray("-9000\r\n-12250" + keys) << 8925.0 << 12000.0;
+    QTest::newRow("just too small") << QByteArray("5759\r\n12250" + keys) << 8925.0 << 12000.0;
+    QTest::newRow("empty") << QByteArray() << 8925.0 << 12000.0;
+    QTest::newRow("first line a megabyte")
+            << QByteArray(1 << 20, '7') + "\r\n9000" + keys << 8925.0 << 12000.0;
+}
+
+void TestScreenLayout::badSizesFit()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(double, windowHeight);
+    QFETCH(double, windowWidth);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"screensize.dat"_s);
+    QVERIFY(writeBytes(path, bytes));
+    const ScreenSize size = ScreenSizeFile::fit(ScreenSizeFile::read(path), 15000, 12000);
+    QCOMPARE(size.windowHeight, windowHeight);
+    QCOMPARE(size.windowWidth, windowWidth);
+    QVERIFY(size.keyWidth >= ScreenSizeFile::kMinKeyWidth && size.keyWidth <= windowWidth);
+    QVERIFY(size.keyHeight >= ScreenSizeFile::kMinKeyHeight && size.keyHeight <= windowHeight);
+    // What the window opens with can be stored, and reads back the same.
+    QVERIFY(ScreenSizeFile::isStorable(size, 15000, 12000));
+    QVERIFY(ScreenSizeFile::write(path, size));
+    QCOMPARE(ScreenSizeFile::fit(ScreenSizeFile::read(path), 15000, 12000).windowWidth,
+             windowWidth);
+}
+
+void TestScreenLayout::storable_data()
+{
+    QTest::addColumn<double>("windowHeight");
+    QTest::addColumn<double>("windowWidth");
+    QTest::addColumn<double>("keyHeight");
+    QTest::addColumn<bool>("storable");
+
+    QTest::newRow("design") << 8925.0 << 12000.0 << 615.0 << true;
+    QTest::newRow("the whole desktop") << 12000.0 << 15000.0 << 615.0 << true;
+    QTest::newRow("beyond the desktop") << 12000.0 << 15001.0 << 615.0 << false;
+    QTest::newRow("too small") << 5759.0 << 12000.0 << 615.0 << false;
+    QTest::newRow("the window a frame could not take") << 491505.0 << 491505.0 << 615.0 << false;
+    QTest::newRow("no key") << 8925.0 << 12000.0 << 0.0 << false;
+    QTest::newRow("infinite key") << 8925.0 << 12000.0 << qInf() << false;
+    QTest::newRow("not a number") << qQNaN() << 12000.0 << 615.0 << false;
+}
+
+void TestScreenLayout::storable()
+{
+    QFETCH(double, windowHeight);
+    QFETCH(double, windowWidth);
+    QFETCH(double, keyHeight);
+    QFETCH(bool, storable);
+
+    const ScreenSize size { windowHeight, windowWidth, keyHeight, 1215 };
+    QCOMPARE(ScreenSizeFile::isStorable(size, 15000, 12000), storable);
 }
 
 QTEST_GUILESS_MAIN(TestScreenLayout)

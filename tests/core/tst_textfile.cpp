@@ -26,6 +26,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void readMissingFile();
+    void readUpToLimit_data();
+    void readUpToLimit();
     void readLinesLineEnds_data();
     void readLinesLineEnds();
     void splitLines_data();
@@ -238,6 +240,37 @@ void TestTextFile::readMissingFile()
     QVERIFY(!QFileInfo::exists(path));
 }
 
+void TestTextFile::readUpToLimit_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("within the limit") << QByteArray("ab\r\ncd") << 7 << QStringLiteral("ab\r\ncd");
+    QTest::newRow("whole lines only")
+            << QByteArray("ab\r\ncd\r\nef\r\n") << 6 << QStringLiteral("ab\r\n");
+    QTest::newRow("cut between CR and LF")
+            << QByteArray("ab\r\ncd\r\n") << 3 << QStringLiteral("ab\r");
+    // A character cut in half would turn the whole text into another encoding.
+    QTest::newRow("utf-8 stays utf-8") << QByteArray("caf\xC3\xA9\r\n\xC3\xA9t\xC3\xA9") << 9
+                                       << QStringLiteral("caf\u00E9\r\n");
+    QTest::newRow("one long line") << QByteArray("abcdef") << 4 << QStringLiteral("abcd");
+    QTest::newRow("no limit") << QByteArray("ab\r\ncd") << -1 << QStringLiteral("ab\r\ncd");
+}
+
+void TestTextFile::readUpToLimit()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, limit);
+    QFETCH(QString, text);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QVERIFY(writeBytes(path, bytes));
+    QCOMPARE(TextFile::read(path, limit).value_or(QStringLiteral("<none>")), text);
+}
+
 void TestTextFile::readLinesLineEnds_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -388,9 +421,19 @@ void TestTextFile::append_data()
                                 << QByteArray("Kiwi\r\n");
     QTest::newRow("keeps content") << true << QByteArray("Orvane\r\n") << QStringLiteral("Kiwi\r\n")
                                    << QByteArray("Orvane\r\nKiwi\r\n");
+    // The new text starts on a line of its own, whatever ended the file.
     QTest::newRow("no line end before")
-            << true << QByteArray("Orvane") << QStringLiteral("Kiwi\r\n")
-            << QByteArray("OrvaneKiwi\r\n");
+            << true << QByteArray("Orvane\r\nAnnabel") << QStringLiteral("Kiwi\r\n")
+            << QByteArray("Orvane\r\nAnnabel\r\nKiwi\r\n");
+    QTest::newRow("LF line end before")
+            << true << QByteArray("Orvane\n") << QStringLiteral("Kiwi\r\n")
+            << QByteArray("Orvane\nKiwi\r\n");
+    QTest::newRow("CR line end before")
+            << true << QByteArray("Orvane\r") << QStringLiteral("Kiwi\r\n")
+            << QByteArray("Orvane\rKiwi\r\n");
+    QTest::newRow("utf-8 file, no line end before")
+            << true << QByteArray("caf\xC3\xA9") << QStringLiteral("tea\r\n")
+            << QByteArray("caf\xC3\xA9\r\ntea\r\n");
     QTest::newRow("windows-1252 file stays windows-1252")
             << true << QByteArray("\xE9t\xE9\r\n") << QStringLiteral("caf\u00E9\r\n")
             << QByteArray("\xE9t\xE9\r\ncaf\xE9\r\n");
@@ -426,11 +469,13 @@ void TestTextFile::append()
     const QString path = dir.filePath(QStringLiteral("UserAdded.txt"));
     if (exists)
         QVERIFY(writeBytes(path, before));
-    const QString oldText = TextFile::decode(before);
+    const QStringList oldLines = TextFile::splitLines(TextFile::decode(before));
 
     QVERIFY(TextFile::append(path, added));
-    QCOMPARE(TextFile::read(path).value_or(QStringLiteral("<none>")), oldText + added);
     QCOMPARE(readBytes(path), after);
+    // Every old line is kept, and the new text follows as lines of its own.
+    QCOMPARE(TextFile::readLines(path).value_or(QStringList()),
+             oldLines + TextFile::splitLines(added));
 }
 
 void TestTextFile::resolve_data()

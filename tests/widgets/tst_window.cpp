@@ -6,11 +6,17 @@
 #include "screensize.h"
 #include "surface/twips.h"
 #include "windowlayout.h"
+#include "wordlists.h"
+
+#include <QDirIterator>
+#include <QScreen>
 
 #include <QAction>
 #include <QGroupBox>
 #include <QMenu>
 #include <QToolButton>
+
+using namespace Qt::StringLiterals;
 
 class TestWindow : public QObject
 {
@@ -26,11 +32,22 @@ private slots:
     void resizeDuringLoadIsCarriedOut();
     void maximisedWindowKeepsSizeFile();
     void unwritableSizeFileIsSkipped();
+    void badSizeFileGivesUsableWindow_data();
+    void badSizeFileGivesUsableWindow();
+    void tinyWindowIsNotStored();
+    void addedWordStartsItsOwnLine();
+    void unusableFolderStartsReadOnly();
     void aboutShowsVersion();
     void menuLock();
     void menusAsDesigned();
     void closingEndsWaits();
 };
+
+static QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<cannot open>");
+}
 
 static ScreenSize storedSize(const TestFolder &folder)
 {
@@ -43,14 +60,14 @@ void TestWindow::opensAtSavedSize()
     TestFolder folder;
     // Line 1 is the height, line 2 the width.
     TextFile::write(folder.file(QStringLiteral("screensize.dat")),
-                    TextFile::joinLines({ "9000", "12250", "100", "100" }));
+                    TextFile::joinLines({ "9000", "11650", "100", "100" }));
     auto w = folder.start();
     QCOMPARE(w->frameGeometry().height(), Twips::toPx(9000));
-    QCOMPARE(w->frameGeometry().width(), Twips::toPx(12250));
+    QCOMPARE(w->frameGeometry().width(), Twips::toPx(11650));
     // The first layout overwrites the key size with its own.
     const ScreenSize stored = storedSize(folder);
     QCOMPARE(stored.windowHeight, Twips::fromPx(Twips::toPx(9000)));
-    QVERIFY(qAbs(stored.keyWidth - 1000) <= Twips::perPixel());
+    QVERIFY(qAbs(stored.keyWidth - 950) <= Twips::perPixel());
     QVERIFY(qAbs(stored.keyHeight - (9000 - 2100 - 250) / 11.35) <= Twips::perPixel());
 }
 
@@ -125,7 +142,7 @@ void TestWindow::resizeReturnsHomeAndStoresSize()
     auto w = folder.start();
     w->loadmap(w->keyboardPath(QStringLiteral("LettersLower.kbd")));
     QCOMPARE(w->FileName, QStringLiteral("LettersLower.kbd"));
-    w->resize(900, 650);
+    w->resize(780, 650);
     QTRY_COMPARE(w->FileName, QStringLiteral("home.kbd"));
     QTRY_VERIFY(!w->loadingmap);
     const ScreenSize stored = storedSize(folder);
@@ -140,7 +157,7 @@ void TestWindow::burstOfResizesEndsAtFinalSize()
 {
     TestFolder folder;
     auto w = folder.start();
-    for (int width = 700; width <= 1000; width += 30) {
+    for (int width = 480; width <= 780; width += 30) {
         w->resize(width, 600);
         QTest::qWait(5);
     }
@@ -155,12 +172,12 @@ void TestWindow::resizeDuringLoadIsCarriedOut()
     TestFolder folder;
     auto w = folder.start();
     // A resize arrives while a keyboard is loading (during its splash pause).
-    QTimer::singleShot(30, w.get(), [&] { w->resize(1000, 700); });
+    QTimer::singleShot(30, w.get(), [&] { w->resize(780, 700); });
     w->loadmap(w->keyboardPath(QStringLiteral("LettersLower.kbd")));
     QTRY_COMPARE(w->FileName, QStringLiteral("home.kbd"));
     QTRY_COMPARE(storedSize(folder).windowWidth, Twips::fromPx(w->frameGeometry().width()));
     QTRY_VERIFY(!w->loadingmap);
-    QCOMPARE(w->Command1(1)->width(), Twips::toPx((Twips::fromPx(1000) - 250) / 12));
+    QCOMPARE(w->Command1(1)->width(), Twips::toPx((Twips::fromPx(780) - 250) / 12));
     QCOMPARE(w->Command1(2)->size(), w->Command1(1)->size());
 }
 
@@ -194,6 +211,139 @@ void TestWindow::unwritableSizeFileIsSkipped()
     QTest::qWait(300);
     QTRY_VERIFY(!w->loadingmap);
     QCOMPARE(w->FileName, QStringLiteral("home.kbd"));
+}
+
+void TestWindow::badSizeFileGivesUsableWindow_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    const QByteArray keys = "\r\n615\r\n1215\r\n";
+    QTest::newRow("infinity") << QByteArray("inf\r\ninf" + keys);
+    QTest::newRow("1e20") << QByteArray("99999999999999999999\r\n99999999999999999999" + keys);
+    QTest::newRow("one twip") << QByteArray("1\r\n1" + keys);
+    QTest::newRow("0.2") << QByteArray("0.2\r\n0.2" + keys);
+    QTest::newRow("400 digits") << QByteArray(QByteArray(400, '9') + "\r\n" + QByteArray(400, '9')
+                                              + keys);
+    QTest::newRow("negative") << QByteArray("-9000\r\n-12000" + keys);
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("wild keys") << QByteArray("8000\r\n11000\r\n1e300\r\n-5\r\n");
+    QTest::newRow("a folder") << QByteArray();
+}
+
+void TestWindow::badSizeFileGivesUsableWindow()
+{
+    QFETCH(QByteArray, content);
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("screensize.dat"));
+    QFile::remove(path);
+    const bool isFolder = QByteArray(QTest::currentDataTag()) == "a folder";
+    if (isFolder) {
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("screensize.dat")));
+    } else {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    auto w = folder.start();
+    QCOMPARE(w->FileName, QStringLiteral("home.kbd"));
+    // The window fits the screen, and its keys can be hit.
+    const QRect screen = w->screen()->availableGeometry();
+    QVERIFY(w->frameGeometry().width() <= screen.width());
+    QVERIFY(w->frameGeometry().height() <= screen.height());
+    QVERIFY(Twips::width(w->Command1(1)) >= ScreenSizeFile::kMinKeyWidth);
+    QVERIFY(Twips::height(w->Command1(1)) >= ScreenSizeFile::kMinKeyHeight);
+    if (isFolder) {
+        QVERIFY(QFileInfo(path).isDir());
+        return;
+    }
+    // A sane size is written back: the next start opens the same window.
+    const std::optional<ScreenSize> stored = ScreenSizeFile::read(path);
+    QVERIFY(stored.has_value());
+    QVERIFY(ScreenSizeFile::isStorable(*stored, Twips::fromPx(screen.width()),
+                                       Twips::fromPx(screen.height())));
+    QCOMPARE(Twips::toPx(stored->windowWidth), w->frameGeometry().width());
+    QCOMPARE(Twips::toPx(stored->windowHeight), w->frameGeometry().height());
+}
+
+void TestWindow::tinyWindowIsNotStored()
+{
+    TestFolder folder;
+    auto w = folder.start();
+    const QByteArray before = readAll(folder.file(QStringLiteral("screensize.dat")));
+    w->resize(120, 90);
+    QTRY_VERIFY(w->FileName == QStringLiteral("home.kbd") && !w->loadingmap);
+    QTest::qWait(150);
+    QTRY_VERIFY(!w->loadingmap);
+    QCOMPARE(readAll(folder.file(QStringLiteral("screensize.dat"))), before);
+}
+
+void TestWindow::addedWordStartsItsOwnLine()
+{
+    TestFolder folder;
+    // A word file edited by hand, without its final line break.
+    const QString words = folder.file(QStringLiteral("words/UserAdded.txt"));
+    QFile::remove(words);
+    TextFile::write(words, QStringLiteral("Orvane\r\nAnnabel"));
+    auto w = folder.start();
+    w->addword(QStringLiteral("[add word]Qorvex"));
+    QCOMPARE(readAll(words), QByteArray("Orvane\r\nAnnabel\r\nQorvex\r\n"));
+    QCOMPARE(WordLists::suggest(w->wordlists, QStringLiteral("Annab")),
+             QStringList { QStringLiteral("Annabel") });
+    QCOMPARE(WordLists::suggest(w->wordlists, QStringLiteral("Qorv")), QStringList { u"Qorvex"_s });
+}
+
+void TestWindow::unusableFolderStartsReadOnly()
+{
+    // The user's folder cannot be made (a file stands where its parent should
+    // be); the shipped folder, installed read-only, serves instead.
+    QTemporaryDir home;
+    QTemporaryDir installed;
+    ProgramFolder::layOut(qEnvironmentVariable("PLUMTYPE_DATA"), installed.path());
+    const QByteArray blocker = "not a folder";
+    QFile file(home.filePath(QStringLiteral("share")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(blocker) == blocker.size());
+    file.close();
+    const auto snapshot = [&] {
+        QStringList entries;
+        QDirIterator it(installed.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            entries.append(it.filePath() + u' ' + QString::number(it.fileInfo().size()) + u' '
+                           + it.fileInfo().lastModified().toString(Qt::ISODateWithMs));
+        }
+        entries.sort();
+        return entries;
+    };
+    const QStringList before = snapshot();
+
+    const ProgramFolder::Choice choice = ProgramFolder::choose(
+            installed.path(), home.filePath(QStringLiteral("share/plumtype")));
+    QCOMPARE(choice.folder, installed.path());
+    QVERIFY(choice.readOnlyReason.contains(home.filePath(QStringLiteral("share/plumtype"))));
+
+    Form1 w(choice.folder, choice.readOnlyReason);
+    w.msgBoxSeam = [](const QString &) {};
+    // The notice comes once the home keyboard is up; it is answered with the
+    // Okay key's word, as a click on it types.
+    QString shown;
+    QString keyboardShown;
+    QTimer::singleShot(400, &w, [&] {
+        shown = w.Text1->Text();
+        keyboardShown = w.FileName;
+        w.Text1->setText(w.Text1->Text() + QStringLiteral("Okay "));
+    });
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 5000);
+    QCOMPARE(keyboardShown, QStringLiteral("Okay.kbd"));
+    QVERIFY(shown.startsWith(QStringLiteral("Plumtype cannot save your changes: ")));
+    QTRY_COMPARE(w.FileName, QStringLiteral("home.kbd"));
+    QCOMPARE(w.Text1->Text(), QString());
+    QVERIFY(!w.canSave());
+    w.resize(700, 600);
+    w.addword(QStringLiteral("[add word]Kiwi"));
+    QTest::qWait(300);
+    QTRY_VERIFY(!w.loadingmap);
+    // Nothing was written into the installed folder.
+    QCOMPARE(snapshot(), before);
 }
 
 void TestWindow::aboutShowsVersion()

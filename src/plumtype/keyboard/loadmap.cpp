@@ -6,7 +6,6 @@
 #include "folderlookup.h"
 #include "keyboardfile.h"
 #include "surface/twips.h"
-#include "textfile.h"
 #include "textrules.h"
 
 #include <QFileInfo>
@@ -64,11 +63,10 @@ void Form1::loadmap(const QString &xFileName)
 
     // A file that cannot be opened reads as an empty file, and so does a name
     // that would lead out of its folder.
-    QStringList lines;
+    QString path;
     if (FolderLookup::isPlainName(FileName)
         && !xFileName.split(u'/').contains(QLatin1String(".."))) {
-        const QString path = FolderLookup::resolve(requested.absolutePath(), FileName);
-        lines = TextFile::readLines(path).value_or(QStringList());
+        path = FolderLookup::resolve(requested.absolutePath(), FileName);
     }
 
     if (!KeyboardFile::isSystemKeyboard(FileName)) {
@@ -77,7 +75,9 @@ void Form1::loadmap(const QString &xFileName)
                        + u')');
     }
 
-    const KeyboardFile::Layout layout = KeyboardFile::place(KeyboardFile::parse(lines), FileName);
+    const KeyboardFile::Layout layout = path.isEmpty()
+                                                ? KeyboardFile::placeText(QStringView(), FileName)
+                                                : KeyboardFile::readAndPlace(path, FileName);
     FaceButton *anchor = Command1(1);
     const double left0 = Twips::left(anchor);
     const double top0 = Twips::top(anchor);

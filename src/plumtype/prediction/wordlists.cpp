@@ -5,7 +5,7 @@
 
 void Form1::loadwords()
 {
-    wordlists.load(programPath(QStringLiteral("words")));
+    wordlists.load(programPath(QStringLiteral("words")), canSave());
 }
 
 bool Form1::fileexists(const QString &path)
@@ -17,6 +17,7 @@ bool Form1::fileexists(const QString &path)
 void Form1::addword(const QString &typedText)
 {
     // The word follows the ten characters "[add word]".
-    WordLists::addWord(programPath(QStringLiteral("words")), typedText.mid(10));
+    if (canSave())
+        WordLists::addWord(programPath(QStringLiteral("words")), typedText.mid(10));
     loadwords();
 }

@@ -34,8 +34,8 @@ QStringList FileList::files() const
     return dir.entryList({ Pattern }, QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
-Form1::Form1(const QString &programFolder, QWidget *parent)
-    : QMainWindow(parent), m_programFolder(programFolder)
+Form1::Form1(const QString &programFolder, const QString &readOnlyReason, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(programFolder), m_readOnlyReason(readOnlyReason)
 {
     m_client = new QWidget(this);
     m_client->setAutoFillBackground(true);

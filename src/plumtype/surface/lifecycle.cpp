@@ -8,6 +8,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QShowEvent>
 
 void Form1::Form_Load()
@@ -18,15 +20,16 @@ void Form1::Form_Load()
     mnuBlank->setEnabled(true);
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
 
-    // A missing or unreadable size file gives the design sizes.
-    const ScreenSize size = ScreenSizeFile::read(programPath(QStringLiteral("screensize.dat")))
-                                    .value_or(ScreenSizeFile::designSize());
+    // A missing, unreadable or unusable size file gives the design sizes, and
+    // a window larger than the screen is made to fit it.
+    const QSizeF available = availableTwips(false);
+    const ScreenSize size =
+            ScreenSizeFile::fit(ScreenSizeFile::read(programPath(QStringLiteral("screensize.dat"))),
+                                available.width(), available.height());
     m_startSize = QSizeF(size.windowWidth, size.windowHeight);
     setWindowSize(size.windowHeight, size.windowWidth);
-    if (size.keyHeight > 0)
-        Twips::setHeight(Command1(1), size.keyHeight);
-    if (size.keyWidth > 0)
-        Twips::setWidth(Command1(1), size.keyWidth);
+    Twips::setHeight(Command1(1), size.keyHeight);
+    Twips::setWidth(Command1(1), size.keyWidth);
 
     Twips::setTop(Command1(1), 2100);
     Twips::setLeft(Command1(1), 1);
@@ -61,9 +64,32 @@ void Form1::Form_Resize()
         size.windowWidth = windowWidth();
         size.keyHeight = Twips::height(Command1(1));
         size.keyWidth = Twips::width(Command1(1));
-        // A size file that cannot be written is skipped.
-        ScreenSizeFile::write(programPath(QStringLiteral("screensize.dat")), size);
+        // A size file that cannot be written is skipped, and so is a size
+        // that the next start could not use.
+        const QSizeF desktop = availableTwips(true);
+        if (canSave() && ScreenSizeFile::isStorable(size, desktop.width(), desktop.height()))
+            ScreenSizeFile::write(programPath(QStringLiteral("screensize.dat")), size);
     }
+}
+
+QSizeF Form1::availableTwips(bool wholeDesktop) const
+{
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return {};
+    const QRect area = wholeDesktop ? s->availableVirtualGeometry() : s->availableGeometry();
+    return { Twips::fromPx(area.width()), Twips::fromPx(area.height()) };
+}
+
+void Form1::tellReadOnly()
+{
+    if (canSave() || m_readOnlyTold || killme)
+        return;
+    m_readOnlyTold = true;
+    okayprompt(QStringLiteral("Plumtype cannot save your changes: ") + m_readOnlyReason
+               + QStringLiteral(".\r\n")
+               + QStringLiteral("You can write and speak, but texts, keyboards, words and the "
+                                "window size will not be kept."));
 }
 
 void Form1::Form_Unload()
@@ -121,6 +147,7 @@ void Form1::showEvent(QShowEvent *event)
         QTimer::singleShot(0, this, [this] {
             if (starting && !killme)
                 Form_Activate();
+            tellReadOnly();
         });
     }
 }

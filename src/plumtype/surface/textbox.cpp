@@ -95,6 +95,7 @@ void TextBox::contentsChanged()
     m_last = now;
     if (onChange)
         onChange();
+    emit changed();
 }
 
 void TextBox::keyPressEvent(QKeyEvent *event)

@@ -31,6 +31,10 @@ public:
     static int toCrLf(const QString &plain, int plainPos);
     static int fromCrLf(const QString &plain, int crlfPos);
 
+signals:
+    // After onChange: the text really changed.  Waits for an answer wake on it.
+    void changed();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

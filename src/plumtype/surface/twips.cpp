@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Twips {
@@ -20,7 +21,13 @@ double perPixel()
 
 int toPx(double twips)
 {
-    return static_cast<int>(std::lround(twips / perPixel()));
+    // No widget can be larger than this; a wild length from a file must not
+    // overflow the conversion.
+    constexpr double kLargest = QWIDGETSIZE_MAX;
+    const double px = twips / perPixel();
+    if (std::isnan(px))
+        return 0;
+    return static_cast<int>(std::lround(std::clamp(px, -kLargest, kLargest)));
 }
 
 double fromPx(int px)
