@@ -25,7 +25,9 @@ bench: setup
 	@cmake -S . -B $(BUILD) -DPLUMTYPE_BENCHMARKS=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	$(BUILD)/bin/bench_core
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_startup
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_startup --benchmark_filter=-BM_StartupHugeFile
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_startup --benchmark_filter='BM_StartupHugeFile/0'
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_startup --benchmark_filter='BM_StartupHugeFile/1'
 	$(BUILD)/bin/keystrokes
 
 clean:
