@@ -24,7 +24,7 @@ bool copyFile(const QString &from, const QString &to)
     if (!out.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = in.readAll();
-    if (out.write(bytes) != bytes.size()) {
+    if (out.write(bytes) != bytes.size() || !out.flush()) {
         out.cancelWriting();
         return false;
     }

@@ -182,7 +182,8 @@ bool write(const QString &path, const QString &text)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = encode(text);
-    if (file.write(bytes) != bytes.size()) {
+    // A short write shows only when the buffer goes out: flush before commit.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
@@ -199,9 +200,11 @@ bool append(const QString &path, const QString &addition)
         old = file.readAll();
     }
     // A file edited by hand may lack its final line break: without one the
-    // new text would be glued to the last line.
+    // new text would be glued to the last line.  A byte-order mark alone is
+    // no line.
     QString text = addition;
-    if (!old.isEmpty() && !old.endsWith('\n') && !old.endsWith('\r'))
+    const bool noLines = old.isEmpty() || old == "\xEF\xBB\xBF";
+    if (!noLines && !old.endsWith('\n') && !old.endsWith('\r'))
         text.prepend(QLatin1String("\r\n"));
     // The file keeps its encoding where the new text allows it; otherwise the
     // whole file goes over to UTF-8.
@@ -216,7 +219,8 @@ bool append(const QString &path, const QString &addition)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // A short write shows only when the buffer goes out: flush before commit.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
