@@ -89,4 +89,31 @@ QString pictureFile(const QString &kind, const QString &text)
     return QString();
 }
 
+QString spokenName(const QString &kind, const QString &output)
+{
+    static const struct
+    {
+        const char *command;
+        const char *words;
+    } commands[] = {
+        { "[space]", "Space" },        { "[copy]", "Copy" },       { "[lock]", "Caps lock" },
+        { "[unlock]", "Caps unlock" }, { "[clear]", "Clear" },     { "[return]", "New line" },
+        { "[back]", "Back" },          { "[website]", "Website" }, { "[save]", "Save" },
+        { "[load]", "Load" },          { "[game]", "Game" },       { "[edit]", "Edit" },
+        { "[delete]", "Delete" },
+    };
+    QString text = output;
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text = text.trimmed();
+    if (kind == u"letter") {
+        for (const auto &c : commands) {
+            if (output == QLatin1String(c.command))
+                return QLatin1String(c.words);
+        }
+    }
+    if (kind == u"keyboard")
+        return text + QLatin1String(" keyboard");
+    return text;
+}
+
 } // namespace FaceText

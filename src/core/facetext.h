@@ -38,4 +38,8 @@ QString joinForDisplay(const QString &text);
 // and text shows instead of painted text; empty when the text is painted.
 QString pictureFile(const QString &kind, const QString &text);
 
+// What a screen reader says for a key: the text it types, the command it
+// names in words ("Back", "Delete"), or the keyboard it opens.
+QString spokenName(const QString &kind, const QString &output);
+
 } // namespace FaceText

@@ -11,8 +11,15 @@
 //   surface/twips.*          twips to pixels, and the design fonts
 //   keyboard/loadmap.cpp     the keyboard map: clearmap, loadmap, wordcount, pause
 //   prediction/wordlists.cpp loadwords, fileexists, adding a user word
-//   typing/dispatch.cpp      Command1_Click: what a click on a key does
-//   documents/prompts.cpp    yesnoprompt, okayprompt: questions on the keyboard
+//   typing/dispatch.cpp      Command1_Click: what a click on a key does, key-text entry
+//   typing/commands.cpp      the bracketed command keys ("[back]", "[copy]", ...)
+//   typing/textarea.cpp      Text1_Change, Text1_KeyPress, Text1_Click, Text2/Text3
+//   prediction/suggest.cpp   suggest, WordSelect_Click
+//   documents/prompts.cpp    yesnoprompt, okayprompt, the name entry for saves
+//   documents/savedtext.cpp  FileSave_Click, FileOpen_Click, FileLoad_Click
+//   editor/editmode.cpp      EditMode_Click and the editor's handlers
+//   game/scramble.cpp        scramblefinder_Click
+//   speech/                  Speak_Click, kbdfolder_Click, openWebsite: speech and hand-offs
 // The rules that need no window are in the core library (src/core).
 
 #include "surface/facebutton.h"
@@ -37,6 +44,7 @@ class QListWidget;
 class QMenu;
 class QToolButton;
 class QRadioButton;
+class QTextToSpeech;
 
 // A control array: elements are reached by index, Command1(i).
 template<typename T, int First, int Last> class ControlArray
@@ -171,8 +179,48 @@ public:
     // Sleeps until `done` holds or the window closes; false when it closed.
     bool waitUntil(const std::function<bool()> &done);
 
+    // The name entry on the FileNaming keyboard that the saves share.
+    struct NameRequest
+    {
+        QString prompt; // ends with ": "
+        QString defaultName;
+        QString folder;              // where the file goes
+        QString extension;           // ".txt", ".kbd"
+        QString overwriteQuestion;   // asked when the file is there already
+        bool homeAfterEntry = false; // load the home keyboard once a name is typed
+    };
+    struct NameAnswer
+    {
+        QString name;       // cleaned
+        QString path;       // the file to write, found without regard to case
+        QString remembered; // the typing area before the entry
+    };
+    // nullopt when the entry was cancelled (its message shown, the typing
+    // area restored, the menus unlocked) or the window closed.  On success
+    // the menus stay locked and the typing area holds the entry: the caller
+    // saves, then restores the remembered text and unlocks.
+    std::optional<NameAnswer> askName(const NameRequest &request);
+
     // ---- key presses (typing/) ----
     void Command1_Click(int Index);
+    void Text1_Change();
+    void Text1_KeyPress(int &KeyAscii);
+    void Text1_Click();
+    void Text2_Change();
+    void Text3_Change();
+    // True while a word game runs: its menu is disabled then.
+    bool gameRunning() const;
+
+    // ---- suggestions (prediction/suggest.cpp) ----
+    void suggest(QString &currentword);
+    void WordSelect_Click(int Index);
+
+    // ---- saved text (documents/), editor (editor/), game (game/) ----
+    void FileSave_Click();
+    void FileOpen_Click();
+    void FileLoad_Click();
+    void EditMode_Click();
+    void scramblefinder_Click();
 
     // ---- faces (surface/buttons.cpp) ----
     void buttons(FaceButton *butObj, QString &worDs, quint32 fgcolor, quint32 bgcolor);
@@ -194,6 +242,8 @@ public:
 
     // ---- word lists (prediction/wordlists.cpp) ----
     void loadwords();
+    // The file can be opened for reading; its name is found without regard
+    // to letter case within its folder.
     static bool fileexists(const QString &path);
     void addword(const QString &typedText);
 
@@ -219,6 +269,19 @@ private:
     void createControls();
     void createFrame();
     void createMenus();
+    void connectHandlers();
+    // Key presses (typing/).
+    enum class ClickEnd { Finish, Ends };
+    ClickEnd commandKey(int Index, const QString &command);
+    static bool isCommandKey(const QString &text);
+    void switchKeyboard(const QString &keyText);
+    void finishClick();
+    void keyTextEntryClick(int Index);
+    void toggleLock(FaceButton *key);
+    void clearSuggestionRow();
+    void disableSuggestions();
+    void updateTitle();
+    void selectKeyForEditing(int Index);
     void scheduleResize();
     void finishLoad();
     void fitStartSize();
@@ -242,4 +305,27 @@ private:
     QSizeF m_startSize; // outer size from the screen size file, in twips
     bool m_fitStartSize = false;
     QSize m_fittedFrame { -1, -1 };
+
+    // ---- speech and hand-offs (speech/) ----
+public:
+    // Speaks the whole typed text with the system's voice and returns once
+    // it has been spoken; says so on the Okay keyboard when there is no voice.
+    void Speak_Click();
+    // The notice about the Keyboards folder, then the folder in the file manager.
+    void kbdfolder_Click();
+    // Opens the web page that the shortcut "Orvane.url" in the program folder
+    // points at; anything but an http or https address opens nothing.
+    void openWebsite();
+    // The text-to-speech engine that Speak uses.
+    QString speechEngine = QStringLiteral("speechd");
+
+private:
+    void connectSpeechAndHandoffs();
+    void prepareVoice();
+    // The voice, made on first use; null when the engine is not installed.
+    QTextToSpeech *voice();
+    // False when the voice could not speak at all.
+    bool speakAndWait(QTextToSpeech *v, const QString &text);
+    QTextToSpeech *m_voice = nullptr;
+    bool m_speaking = false;
 };

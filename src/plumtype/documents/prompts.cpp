@@ -3,7 +3,9 @@
 // program waits until the user has typed an answer with it.
 #include "form1.h"
 
+#include "folderlookup.h"
 #include "textrules.h"
+#include "typingrules.h"
 
 bool Form1::waitUntil(const std::function<bool()> &done)
 {
@@ -55,4 +57,57 @@ bool Form1::yesnoprompt(const QString &question)
 void Form1::okayprompt(const QString &message)
 {
     promptAnswer(message, QStringLiteral("Okay.kbd"));
+}
+
+std::optional<Form1::NameAnswer> Form1::askName(const NameRequest &request)
+{
+    LockMenu();
+    const QString remembered = Text1->Text();
+    // The entry is found by its prompt without the final space.
+    const QString searched =
+            request.prompt.endsWith(u' ') ? request.prompt.chopped(1) : request.prompt;
+    auto cancel = [&](const QString &message) {
+        okayprompt(message);
+        if (killme)
+            return;
+        Text1->setText(remembered);
+        if (Text1->isEnabled()) {
+            tp = static_cast<int>(Text1->Text().size());
+            Text1->setSelStart(tp);
+            Text1->setFocus();
+        }
+        UnLockMenu();
+    };
+
+    QString defaultName = request.defaultName;
+    for (;;) {
+        Text1->setText(request.prompt + defaultName);
+        tp = static_cast<int>(Text1->Text().size());
+        Text1->setSelStart(tp);
+        Text1->setFocus();
+        loadmap(keyboardPath(QStringLiteral("FileNaming.kbd")));
+        // The entry ends with the naming keyboard's line-break key.
+        if (!waitUntil([this] { return Text1->Text().contains(QLatin1String("\r\n")); }))
+            return std::nullopt;
+        if (request.homeAfterEntry)
+            loadmap(keyboardPath(QStringLiteral("home.kbd")));
+
+        const QString typed = Text1->Text();
+        if (!TypingRules::nameEntryValid(typed, searched)) {
+            cancel(QStringLiteral("Valid name not privided! Save Canceled."));
+            return std::nullopt;
+        }
+        const QString name = TypingRules::cleanName(typed, searched);
+        if (name.isEmpty()) {
+            cancel(QStringLiteral("No name privided! Save canceled."));
+            return std::nullopt;
+        }
+        const QString path = FolderLookup::resolve(request.folder, name + request.extension);
+        if (!fileexists(path) || yesnoprompt(request.overwriteQuestion))
+            return NameAnswer { name, path, remembered };
+        if (killme)
+            return std::nullopt;
+        // No: the name just typed is offered again.
+        defaultName = name;
+    }
 }

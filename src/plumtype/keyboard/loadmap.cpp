@@ -69,11 +69,7 @@ void Form1::loadmap(const QString &xFileName)
         path = FolderLookup::resolve(requested.absolutePath(), FileName);
     }
 
-    if (!KeyboardFile::isSystemKeyboard(FileName)) {
-        setWindowTitle(QStringLiteral("Plumtype - ") + FileName + QStringLiteral(" - (")
-                       + QString::number(Text1->Text().isEmpty() ? 0 : wordcount(Text1->Text()))
-                       + u')');
-    }
+    updateTitle();
 
     const KeyboardFile::Layout layout = path.isEmpty()
                                                 ? KeyboardFile::placeText(QStringView(), FileName)

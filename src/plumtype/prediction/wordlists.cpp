@@ -1,7 +1,10 @@
 // The word lists behind the suggestion buttons, and the user's own words.
 #include "form1.h"
 
+#include "folderlookup.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 void Form1::loadwords()
 {
@@ -10,7 +13,8 @@ void Form1::loadwords()
 
 bool Form1::fileexists(const QString &path)
 {
-    QFile file(path);
+    const QFileInfo info(path);
+    QFile file(FolderLookup::resolve(info.absolutePath(), info.fileName()));
     return file.open(QIODevice::ReadOnly);
 }
 

@@ -21,6 +21,7 @@ void Form1::buttons(FaceButton *butObj, QString &worDs, quint32 fgcolor, quint32
     const FaceText::Plan plan =
             FaceText::plan(worDs, bgcolor, Twips::height(butObj), m_lastFontSize);
     m_lastFontSize = plan.fontSize;
+    butObj->paintedCaption = worDs;
     if (plan.suggestionSurface)
         Picture1->resize(WordSelect(0)->size());
     worDs = plan.text;

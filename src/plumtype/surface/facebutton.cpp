@@ -1,10 +1,58 @@
 #include "facebutton.h"
 
+#include "facetext.h"
+
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QStyleOptionButton>
 
+namespace {
+
+// Screen readers and switch-access tools see a face button as a button named
+// by what it does, and can press it.
+class FaceButtonAccessible : public QAccessibleWidget
+{
+public:
+    explicit FaceButtonAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Button) { }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<const FaceButton *>(widget())->spokenName();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList { pressAction() } + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction()) {
+            auto *button = static_cast<FaceButton *>(widget());
+            if (button->isEnabled())
+                button->click();
+            return;
+        }
+        QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *faceButtonFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("FaceButton") && object && object->isWidgetType())
+        return new FaceButtonAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 FaceButton::FaceButton(QWidget *parent) : QAbstractButton(parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(faceButtonFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -19,6 +67,16 @@ void FaceButton::setPicture(const QPixmap &picture)
 {
     m_picture = picture;
     update();
+}
+
+QString FaceButton::spokenName() const
+{
+    const QString named = FaceText::spokenName(Tag, ToolTipText);
+    if (!named.isEmpty())
+        return named;
+    QString caption = paintedCaption;
+    caption.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    return caption.trimmed();
 }
 
 QSize FaceButton::sizeHint() const

@@ -27,6 +27,14 @@ public:
 
     QSize sizeHint() const override;
 
+    // The caption last painted on the face, for screen readers of buttons
+    // that carry no text of their own (the editor's buttons).
+    QString paintedCaption;
+
+    // What assistive tools read and press: the key's text or command in
+    // words, kept in step with the key at every load and repaint.
+    QString spokenName() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -46,6 +46,7 @@ Form1::Form1(const QString &programFolder, const QString &readOnlyReason, QWidge
             QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
     createControls();
     createMenus();
+    connectHandlers();
 
     m_resizeTimer.setSingleShot(true);
     m_resizeTimer.setInterval(60);
@@ -245,6 +246,23 @@ void Form1::createMenus()
     kbdfolder = About->addAction(QStringLiteral("Your Keyboard Folder is here..."));
 
     connect(Aboutme, &QAction::triggered, this, &Form1::Aboutme_Click);
+}
+
+void Form1::connectHandlers()
+{
+    for (int i = 0; i < 4; ++i)
+        connect(WordSelect(i), &QAbstractButton::clicked, this, [this, i] { WordSelect_Click(i); });
+    Text1->onChange = [this] { Text1_Change(); };
+    Text1->onKeyPress = [this](int &keyAscii) { Text1_KeyPress(keyAscii); };
+    Text1->onClick = [this] { Text1_Click(); };
+    Text2->onChange = [this] { Text2_Change(); };
+    Text3->onChange = [this] { Text3_Change(); };
+    connect(FileSave, &QAction::triggered, this, &Form1::FileSave_Click);
+    connect(FileOpen, &QAction::triggered, this, &Form1::FileOpen_Click);
+    connect(FileLoad, &QAction::triggered, this, &Form1::FileLoad_Click);
+    connect(EditMode, &QAction::triggered, this, &Form1::EditMode_Click);
+    connect(scramblefinder, &QAction::triggered, this, &Form1::scramblefinder_Click);
+    connectSpeechAndHandoffs();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

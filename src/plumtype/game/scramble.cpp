@@ -1,0 +1,4 @@
+// Scramble Finder, the word game.
+#include "form1.h"
+
+void Form1::scramblefinder_Click() { }

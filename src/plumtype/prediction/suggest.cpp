@@ -1,0 +1,62 @@
+// The four suggestion buttons: filled from the word lists for the word being
+// typed, and a click puts the chosen word in place of it.
+#include "form1.h"
+
+#include "textrules.h"
+#include "typingrules.h"
+#include "wordlists.h"
+
+namespace {
+
+constexpr quint32 kSuggestionColour = 0x00FFFFC0;
+
+} // namespace
+
+void Form1::suggest(QString &currentword)
+{
+    if (editmode)
+        return;
+    for (int i = 0; i < 4; ++i) {
+        buttons(WordSelect(i), QString(), 0, kSuggestionColour);
+        WordSelect(i)->ToolTipText.clear();
+        WordSelect(i)->setEnabled(false);
+    }
+    if (currentword.isEmpty())
+        return;
+    currentword.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    Picture1->resize(WordSelect(0)->size());
+
+    const QStringList offered = WordLists::suggest(wordlists, currentword);
+    for (int b = 0; b < offered.size(); ++b) {
+        FaceButton *button = WordSelect(b);
+        // The face adds the space that a click types behind the word.
+        QString caption = offered.at(b);
+        buttons(button, caption, 0, kSuggestionColour);
+        button->TabIndex = b + 1;
+        button->setEnabled(true);
+        button->show();
+        button->ToolTipText = caption;
+        button->Tag.clear();
+        button->raise();
+    }
+    for (int i = static_cast<int>(offered.size()); i < 4; ++i) {
+        if (TextRules::trimSpaces(WordSelect(i)->ToolTipText).isEmpty())
+            WordSelect(i)->setEnabled(false);
+    }
+    Picture1->resize(Command1(1)->size());
+}
+
+void Form1::WordSelect_Click(int Index)
+{
+    if (editmode || TextRules::trimSpaces(WordSelect(Index)->ToolTipText).isEmpty())
+        return;
+    for (int i = 0; i < 4; ++i)
+        WordSelect(i)->setEnabled(true);
+    const TypingRules::Edit e =
+            TypingRules::wordSelectClick(Text1->Text(), Text1->SelStart(), Text1->SelLength(),
+                                         WordSelect(Index)->ToolTipText, tp);
+    Text1->setText(e.text);
+    tp = e.tp;
+    Text1->setSelStart(TypingRules::caretFor(Text1->Text(), tp));
+    Text1->setFocus();
+}

@@ -1,0 +1,319 @@
+// The Speak button against a real speech service, and the hand-offs to the
+// file manager and the browser, caught before anything is started.
+
+#include "testfolder.h"
+
+#include "shortcutfile.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QToolButton>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A speech service of the test's own: speech-dispatcher with one output module
+// that appends what it is given to a file instead of playing it.
+class SpeechService
+{
+public:
+    ~SpeechService()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        // The service and its module run in a process group of their own.
+        ::kill(-pid_t(m_process.processId()), SIGTERM);
+        if (!m_process.waitForFinished(5000))
+            ::kill(-pid_t(m_process.processId()), SIGKILL);
+        m_process.waitForFinished(5000);
+    }
+
+    // Empty when the service runs, else why it does not.
+    QString start()
+    {
+        const QString program = QStandardPaths::findExecutable(u"speech-dispatcher"_s);
+        if (program.isEmpty())
+            return u"speech-dispatcher is not installed"_s;
+        const QDir dir(m_dir.path());
+        dir.mkpath(u"conf/modules"_s);
+        dir.mkpath(u"config"_s);
+        dir.mkpath(u"runtime"_s);
+        QFile::setPermissions(dir.filePath(u"runtime"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        TextFile::write(dir.filePath(u"conf/speechd.conf"_s),
+                        u"AudioOutputMethod \"alsa\"\nAudioALSADevice \"null\"\n"
+                        "AddModule \"logger\" \"sd_generic\" \"logger.conf\"\n"
+                        "DefaultModule logger\n"_s);
+        TextFile::write(dir.filePath(u"conf/modules/logger.conf"_s),
+                        u"GenericExecuteSynth \"printf %s '$DATA' >> '"_s + spokenFile()
+                                + u"'; if [ -e '"_s + slowFile()
+                                + u"' ]; then sleep 600; fi\"\n"
+                                  "AddVoice \"en\" \"MALE1\" \"en\"\n"
+                                  "GenericLanguage \"en\" \"en\" \"utf-8\"\n"_s);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u"runtime"_s));
+        env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"config"_s));
+        env.insert(u"LANG"_s, u"C.UTF-8"_s);
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        // A group of its own, ended with the test even when the test dies.
+        m_process.setChildProcessModifier([] {
+            ::setsid();
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        });
+        m_process.start(program, { u"-s"_s, u"-t"_s, u"0"_s, u"-C"_s, dir.filePath(u"conf"_s) });
+        const QString socket = dir.filePath(u"runtime/speech-dispatcher/speechd.sock"_s);
+        const bool ended = QTest::qWaitFor(
+                [&] { return QFile::exists(socket) || m_process.state() == QProcess::NotRunning; },
+                20000);
+        if (!ended || !QFile::exists(socket)) {
+            return u"speech-dispatcher did not start: "_s + m_process.errorString() + u' '
+                   + QString::fromLocal8Bit(m_process.readAll());
+        }
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
+        return {};
+    }
+
+    QString spokenFile() const { return m_dir.filePath(u"spoken.txt"_s); }
+    // While this file exists, the module never finishes a text.
+    QString slowFile() const { return m_dir.filePath(u"slow"_s); }
+    // What the module has been given since the last call.
+    QString takeSpoken() const
+    {
+        QFile file(spokenFile());
+        const QString text =
+                file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        QFile::remove(spokenFile());
+        return text;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
+
+// A program folder whose path holds spaces.
+class SpacedFolder
+{
+public:
+    SpacedFolder() { ProgramFolder::layOut(qEnvironmentVariable("PLUMTYPE_DATA"), path()); }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir { QDir::tempPath() + u"/Plum type folder XXXXXX"_s };
+};
+
+} // namespace
+
+class TestSpeech : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    // Stands in for the file manager and the browser.
+    void open(const QUrl &url) { m_opened.append(url); }
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init() { m_opened.clear(); }
+    void speaks_data();
+    void speaks();
+    void closingEndsSpeaking();
+    void keyboardsFolderAfterNotice_data();
+    void keyboardsFolderAfterNotice();
+    void websiteOpensOnlyWebPages_data();
+    void websiteOpensOnlyWebPages();
+
+private:
+    // Every scheme a shortcut might hold, so that nothing is ever started.
+    const QStringList m_schemes { u"file"_s, u"http"_s, u"https"_s, u"javascript"_s, u""_s };
+    QList<QUrl> m_opened;
+    SpeechService m_service;
+    QString m_noService;
+};
+
+void TestSpeech::initTestCase()
+{
+    for (const QString &scheme : m_schemes)
+        QDesktopServices::setUrlHandler(scheme, this, "open");
+    // Only the window's own closing may end a wait.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    m_noService = m_service.start();
+    if (!m_noService.isEmpty())
+        qWarning("No speech service for the speaking tests: %s", qPrintable(m_noService));
+}
+
+void TestSpeech::cleanupTestCase()
+{
+    for (const QString &scheme : m_schemes)
+        QDesktopServices::unsetUrlHandler(scheme);
+}
+
+void TestSpeech::speaks_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("spoken");
+    QTest::addColumn<QString>("notice"); // shown on the Okay keyboard
+    const QString speechd = u"speechd"_s;
+    QTest::newRow("one word") << speechd << u"Hello"_s << u"Hello"_s << QString();
+    const QString letter = u"Dear Ann,\r\nsee you at noon.\r\n\r\nBob"_s;
+    QTest::newRow("lines") << speechd << letter << letter << QString();
+    const QString marks = u"Tom's <b> & \"Kim\" $HOME `ls` 100% a\\b"_s;
+    QTest::newRow("marks") << speechd << marks << marks << QString();
+    QTest::newRow("empty") << speechd << QString() << QString() << QString();
+    QTest::newRow("only spaces and lines") << speechd << u"  \r\n \r\n"_s << QString() << QString();
+    QTest::newRow("no voice") << u"no-such-engine"_s << u"Hello there"_s << QString()
+                              << u"Plumtype cannot read your text aloud: no text-to-speech voice "
+                                 "could be found on this computer."_s;
+}
+
+void TestSpeech::speaks()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, typed);
+    QFETCH(QString, spoken);
+    QFETCH(QString, notice);
+    if (!m_noService.isEmpty() && notice.isEmpty())
+        QSKIP(qPrintable(m_noService));
+    TestFolder folder;
+    auto w = folder.start();
+    w->speechEngine = engine;
+    w->Text1->setText(typed);
+    // A notice is answered as a click on the Okay key would.
+    QString shown;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        if (w->FileName == u"Okay.kbd" && shown.isEmpty()) {
+            shown = w->Text1->Text();
+            w->Text1->setText(shown + u"Okay "_s);
+        }
+    });
+    answer.start(20);
+    w->Speak->click();
+    // The click returns once the voice is done with the whole text.
+    QCOMPARE(m_service.takeSpoken(), spoken);
+    QCOMPARE(shown, notice);
+    QCOMPARE(w->Text1->Text(), typed);
+    QCOMPARE(w->FileName, u"home.kbd"_s);
+}
+
+void TestSpeech::closingEndsSpeaking()
+{
+    if (!m_noService.isEmpty())
+        QSKIP(qPrintable(m_noService));
+    TestFolder folder;
+    auto w = folder.start();
+    // The voice never finishes, and the text is long enough that only the
+    // window closing can end the wait before the test is given up on.
+    const QString typed = u"Please read this slowly. "_s.repeated(200);
+    w->Text1->setText(typed);
+    QFile slow(m_service.slowFile());
+    QVERIFY(slow.open(QIODevice::WriteOnly));
+    slow.close();
+    const auto fast = qScopeGuard([&] { QFile::remove(m_service.slowFile()); });
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (QFile::exists(m_service.spokenFile()))
+            w->close();
+    });
+    closer.start(20);
+    w->Speak->click();
+    QVERIFY(w->killme);
+    QVERIFY(typed.startsWith(m_service.takeSpoken()));
+    QCOMPARE(w->Text1->Text(), typed);
+}
+
+void TestSpeech::keyboardsFolderAfterNotice_data()
+{
+    QTest::addColumn<bool>("spaces");
+    QTest::addColumn<QString>("keyboards"); // the folder's name on disk
+    QTest::newRow("plain folder") << false << u"Keyboards"_s;
+    QTest::newRow("folder with spaces") << true << u"Keyboards"_s;
+    QTest::newRow("other letter case") << true << u"keyboards"_s;
+}
+
+void TestSpeech::keyboardsFolderAfterNotice()
+{
+    QFETCH(bool, spaces);
+    QFETCH(QString, keyboards);
+    TestFolder plain;
+    SpacedFolder spaced;
+    const QString root = spaces ? spaced.path() : plain.path();
+    if (keyboards != u"Keyboards")
+        QVERIFY(QDir(root).rename(u"Keyboards"_s, keyboards));
+    Form1 w(root);
+    qsizetype openedBeforeOk = -1;
+    QStringList shown;
+    w.msgBoxSeam = [&](const QString &text) {
+        shown.append(text);
+        openedBeforeOk = m_opened.size();
+    };
+    w.kbdfolder->trigger();
+    QCOMPARE(shown,
+             QStringList { u"Visit the Keyboard Library at "_s
+                           + QLatin1String(ShortcutFile::kMakerAddress)
+                           + u" to share your customized keyboards!\r\n\r\n"
+                             "Click OK to open up your keyboards folder, this is where you can "
+                             "place downloaded keyboards.\r\n\r\n"
+                             "Don't forget to use the edit option to add a purple menu button "
+                             "that will launch your new keyboard.\r\n"
+                             "Set the button text with the file name of your downloaded "
+                             "keyboard."_s });
+    QCOMPARE(openedBeforeOk, 0);
+    QCOMPARE(m_opened, QList<QUrl> { QUrl::fromLocalFile(root + u'/' + keyboards + u'/') });
+    QVERIFY(QDir(m_opened.first().toLocalFile()).exists());
+    QVERIFY(!QFile::exists(root + u"/kbpath.bat"_s));
+}
+
+void TestSpeech::websiteOpensOnlyWebPages_data()
+{
+    QTest::addColumn<QString>("name");       // the shortcut's file name; empty: none
+    QTest::addColumn<QByteArray>("content"); // empty: as shipped
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("shipped") << u"Orvane.url"_s << QByteArray()
+                             << QString::fromLatin1(ShortcutFile::kMakerAddress);
+    QTest::newRow("other letter case")
+            << u"ORVANE.URL"_s
+            << QByteArray("[InternetShortcut]\r\nURL=http://orvane.example/a\r\n")
+            << u"http://orvane.example/a"_s;
+    QTest::newRow("local file") << u"Orvane.url"_s
+                                << QByteArray("[InternetShortcut]\r\nURL=file:///etc/passwd\r\n")
+                                << QString();
+    QTest::newRow("script") << u"Orvane.url"_s
+                            << QByteArray("[InternetShortcut]\r\nURL=javascript:alert(1)\r\n")
+                            << QString();
+    QTest::newRow("program") << u"Orvane.url"_s
+                             << QByteArray("[InternetShortcut]\r\nURL=/usr/bin/xterm\r\n")
+                             << QString();
+    QTest::newRow("missing") << QString() << QByteArray() << QString();
+}
+
+void TestSpeech::websiteOpensOnlyWebPages()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, opened);
+    SpacedFolder folder;
+    const QString shipped = folder.path() + u"/Orvane.url"_s;
+    if (name.isEmpty() || !content.isEmpty())
+        QVERIFY(QFile::remove(shipped));
+    if (!content.isEmpty()) {
+        QFile file(folder.path() + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    Form1 w(folder.path());
+    w.openWebsite();
+    QCOMPARE(m_opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl> { QUrl(opened) });
+}
+
+QTEST_MAIN(TestSpeech)
+#include "tst_speech.moc"
