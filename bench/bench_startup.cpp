@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -84,6 +85,60 @@ void BM_StartupToHomeKeyboard(benchmark::State &state)
     state.counters["peak_MB"] = peakMegabytes();
 }
 BENCHMARK(BM_StartupToHomeKeyboard)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// One click on a word key with the shipped word lists: the dispatch, the
+// typing-area rules, the suggestion search and the repaint of the four
+// suggestion faces.
+void BM_WordKeyClick(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    w.show();
+    while (w.starting || w.loadingmap || w.lastbutton < 2)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    w.splashMs = 0;
+    TextFile::write(w.keyboardPath(QStringLiteral("words.kbd")),
+                    TextFile::joinLines({ QStringLiteral("001|because") }));
+    w.loadmap(w.keyboardPath(QStringLiteral("words.kbd")));
+    const QString start = QStringLiteral("I went home early today ");
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Text1->setText(start);
+        w.Text1->setSelStart(static_cast<int>(start.size()));
+        state.ResumeTiming();
+        w.Command1_Click(2);
+    }
+    if (!w.Text1->Text().endsWith(QStringLiteral("because ")))
+        state.SkipWithError("the word was not typed");
+}
+BENCHMARK(BM_WordKeyClick)->Unit(benchmark::kMicrosecond);
+
+// Processor time used while a prompt waits two seconds for its answer.
+void BM_PromptWaitCpu(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    w.show();
+    while (w.starting || w.loadingmap || w.lastbutton < 2)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    auto cpuMs = [] {
+        rusage usage {};
+        getrusage(RUSAGE_SELF, &usage);
+        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+                + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    };
+    double used = 0;
+    for (auto _ : state) {
+        // The answer comes after two seconds; the load of the answer keyboard
+        // is over long before.
+        QTimer::singleShot(300, &w, [&] { used = -cpuMs(); });
+        QTimer::singleShot(2300, &w, [&] {
+            used += cpuMs();
+            w.Text1->setText(w.Text1->Text() + QStringLiteral("Okay"));
+        });
+        w.okayprompt(QStringLiteral("Waiting"));
+    }
+    state.counters["cpu_ms_per_2s"] = used;
+}
+BENCHMARK(BM_PromptWaitCpu)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Run each of these in a process of its own (make bench does): the peak is
 // the process's.
