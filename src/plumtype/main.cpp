@@ -16,8 +16,8 @@ QString shippedData()
     const QString fromEnv = qEnvironmentVariable("PLUMTYPE_DATA");
     if (!fromEnv.isEmpty())
         return fromEnv;
-    return QDir(QCoreApplication::applicationDirPath())
-            .absoluteFilePath(QStringLiteral("../share/plumtype"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath()
+                           + QStringLiteral("/../share/plumtype"));
 }
 
 } // namespace

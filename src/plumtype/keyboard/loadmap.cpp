@@ -61,13 +61,12 @@ void Form1::loadmap(const QString &xFileName)
     }
     Picture1->resize(Command1(1)->size());
 
-    // A file that cannot be opened reads as an empty file, and so does a name
-    // that would lead out of its folder.
+    // A file that cannot be opened reads as an empty file.  The path is the
+    // caller's (a file chosen in a dialog may be anywhere); names made from
+    // key texts are kept inside the Keyboards folder by keyboardPath.
     QString path;
-    if (FolderLookup::isPlainName(FileName)
-        && !xFileName.split(u'/').contains(QLatin1String(".."))) {
+    if (FolderLookup::isPlainName(FileName))
         path = FolderLookup::resolve(requested.absolutePath(), FileName);
-    }
 
     updateTitle();
 

@@ -67,8 +67,10 @@ QString Form1::programPath(const QString &relative) const
 
 QString Form1::keyboardPath(const QString &fileName) const
 {
-    // The name keeps the case it was asked for: the loader finds the file.
-    return programPath(QStringLiteral("Keyboards")) + u'/' + fileName;
+    // The name keeps the case it was asked for: the loader finds the file.  A
+    // name that would lead out of the folder names no file at all.
+    return programPath(QStringLiteral("Keyboards")) + u'/'
+           + (FolderLookup::isPlainName(fileName) ? fileName : QString());
 }
 
 void Form1::createControls()
