@@ -63,6 +63,19 @@ void BM_Suggest(benchmark::State &state)
 }
 BENCHMARK(BM_Suggest)->Unit(benchmark::kMicrosecond);
 
+// Saving a 100 KB text: encoding it and replacing the file atomically.
+void BM_SaveText100KB(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QString text;
+    while (text.size() < 100 * 1024)
+        text += QStringLiteral("The quick brown fox jumps over the lazy dog, caf\u00E9.\r\n");
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TextFile::write(path, text + QStringLiteral("\r\n")));
+}
+BENCHMARK(BM_SaveText100KB)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

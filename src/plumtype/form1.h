@@ -109,6 +109,7 @@ public:
     bool keytextentry = false;
     bool keytextdone = false;
     int keytextlast = 0;
+    QString SaveFileName; // the saved text last saved or opened
 
     // ---- controls ----
     QToolButton *Speak = nullptr;
@@ -249,6 +250,10 @@ public:
 
     // How long loadmap shows its splash picture; benchmarks set it to 0.
     int splashMs = 100;
+
+    // The keyboard file dialog goes through here when set, so that tests
+    // can answer it: (title, folder, filter) -> the chosen path or empty.
+    std::function<QString(const QString &, const QString &, const QString &)> fileDialogSeam;
 
     // Message boxes go through here, so that tests can answer them.
     std::function<void(const QString &text)> msgBoxSeam;

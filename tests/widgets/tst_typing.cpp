@@ -2,6 +2,7 @@
 // suggestion buttons, the prompts on the keyboard and the typing-area rules,
 // driven through the real window.
 
+#include "driving.h"
 #include "testfolder.h"
 
 #include "wordlists.h"
@@ -27,52 +28,6 @@ const QStringList kTestKeys = {
     "000|[lock]",     "999|Word Games", "999|LettersUpper", "999|HOME",
     "000|[add word]", "000|Zebra",      "001|[game]",
 };
-
-int keyIndex(Form1 *w, const QString &text)
-{
-    for (int i = 2; i <= w->lastbutton; ++i) {
-        if (w->Command1(i)->ToolTipText == text)
-            return i;
-    }
-    return 0;
-}
-
-// Clicks the key with this text on the loaded keyboard; false when none.
-bool click(Form1 *w, const QString &text)
-{
-    const int i = keyIndex(w, text);
-    if (i == 0)
-        return false;
-    w->Command1(i)->click();
-    return true;
-}
-
-// Runs `action` once `ready` holds, looking every few milliseconds from the
-// event loop (a prompt's wait, a load) without blocking it.
-void whenReady(Form1 *w, std::function<bool()> ready, std::function<void()> action)
-{
-    auto *timer = new QTimer(w);
-    QObject::connect(timer, &QTimer::timeout, w, [timer, ready, action] {
-        if (!ready())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action();
-    });
-    timer->start(5);
-}
-
-// Answers the next prompt with the key of this text, once it is on screen.
-void answerLater(Form1 *w, const QString &answer, QString *asked = nullptr)
-{
-    whenReady(
-            w, [w, answer] { return !w->loadingmap && keyIndex(w, answer) != 0; },
-            [w, answer, asked] {
-                if (asked)
-                    *asked = w->Text1->Text();
-                click(w, answer);
-            });
-}
 
 struct Started
 {

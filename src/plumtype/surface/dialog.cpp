@@ -2,6 +2,8 @@
 
 #include "surface/twips.h"
 
+#include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 
@@ -30,4 +32,54 @@ Dialog::Dialog(QWidget *parent) : QDialog(parent)
     Twips::setGeometry(OKButton, 120, 4560, 5295, 615);
     CancelButton = new FaceButton(this);
     Twips::setGeometry(CancelButton, 5520, 4560, 2175, 615);
+    connect(OKButton, &QAbstractButton::clicked, this, &Dialog::OKButton_Click);
+    connect(CancelButton, &QAbstractButton::clicked, this, &Dialog::CancelButton_Click);
+}
+
+void Dialog::Form_Activate()
+{
+    if (QWidget *main = parentWidget()) {
+        const QRect m = main->frameGeometry();
+        move(m.left() + m.width() / 2 - width() / 2, m.top() + m.height() / 2 - height() / 2);
+    }
+    File1->clear();
+    File1->addItems(QDir(folder).entryList({ QStringLiteral("*.txt") }, QDir::Files,
+                                           QDir::Name | QDir::IgnoreCase));
+}
+
+void Dialog::OKButton_Click()
+{
+    QListWidgetItem *chosen = File1->currentItem();
+    answer(chosen && chosen->isSelected() ? folder + u'/' + chosen->text() : QStringLiteral(" "));
+}
+
+void Dialog::CancelButton_Click()
+{
+    answer(QStringLiteral(" "));
+}
+
+void Dialog::answer(const QString &openFile)
+{
+    if (OpenFile.isEmpty())
+        OpenFile = openFile;
+    hide();
+    emit answered();
+}
+
+void Dialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    Form_Activate();
+}
+
+void Dialog::closeEvent(QCloseEvent *event)
+{
+    // The close box answers like Cancel.
+    answer(QStringLiteral(" "));
+    QDialog::closeEvent(event);
+}
+
+void Dialog::reject()
+{
+    answer(QStringLiteral(" "));
 }
