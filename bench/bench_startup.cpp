@@ -1,6 +1,7 @@
 // Start-up and keyboard loading with the real window, on the offscreen
 // platform: start-up to the painted home keyboard (splash included), loadmap
-// of a 120-key keyboard without the splash, and the peak memory.
+// of a 120-key keyboard without the splash, edit mode left with a save, and
+// the peak memory.
 
 #include "form1.h"
 #include "programfolder.h"
@@ -175,6 +176,86 @@ void BM_LoadmapBigKeyboard(benchmark::State &state)
     state.counters["peak_MB"] = peakMegabytes();
 }
 BENCHMARK(BM_LoadmapBigKeyboard)->Unit(benchmark::kMillisecond);
+
+// Edit mode on a 120-key keyboard: entering it, then leaving it with a save
+// under a new name.  Every prompt is answered as soon as its keyboard is up,
+// so the figure is the editor's own work: the working copy, five keyboard
+// loads and the written file.
+void BM_EditModeEnterAndSave(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    w.show();
+    while (w.starting || w.loadingmap || w.lastbutton < 2)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    w.splashMs = 0;
+    const QString prompt = QStringLiteral("Enter keyboard name then press return: ");
+    QTimer answer;
+    answer.setInterval(0);
+    QObject::connect(&answer, &QTimer::timeout, &w, [&] {
+        if (w.loadingmap)
+            return;
+        const QString text = w.Text1->Text();
+        if (w.FileName == u"YesNo.kbd" && !text.endsWith(u"yes"))
+            w.Text1->setText(text + QStringLiteral("yes"));
+        else if (w.FileName == u"Okay.kbd" && !text.endsWith(u"Okay"))
+            w.Text1->setText(text + QStringLiteral("Okay"));
+        else if (w.FileName == u"FileNaming.kbd" && !text.contains(u"\r\n"))
+            w.Text1->setText(prompt + QStringLiteral("bench copy\r\n"));
+    });
+    answer.start();
+    const QString big = w.keyboardPath(QStringLiteral("big.kbd"));
+    const QString saved = w.keyboardPath(QStringLiteral("bench copy.kbd"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(saved);
+        w.loadmap(big);
+        state.ResumeTiming();
+        w.EditMode_Click();
+        w.QuitEdit_Click();
+    }
+    if (w.editmode || w.FileName != u"bench copy.kbd" || w.lastbutton != 121)
+        state.SkipWithError("the keyboard was not saved");
+}
+BENCHMARK(BM_EditModeEnterAndSave)->Unit(benchmark::kMillisecond);
+
+// Scramble Finder picking its next word from the shipped keyboards: the
+// folder listed, keyboards read until one gives a word.
+void BM_PickGameWord(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(w.pickgameword());
+    if (w.gamekbd.isEmpty())
+        state.SkipWithError("no word was picked");
+}
+BENCHMARK(BM_PickGameWord)->Unit(benchmark::kMillisecond);
+
+// Processor time used while a game waits five seconds for the user to type
+// its word.
+void BM_GameWaitCpu(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    w.show();
+    while (w.starting || w.loadingmap || w.lastbutton < 2)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    auto cpuMs = [] {
+        rusage usage {};
+        getrusage(RUSAGE_SELF, &usage);
+        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+               + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    };
+    double used = 0;
+    for (auto _ : state) {
+        QTimer::singleShot(300, &w, [&] { used = -cpuMs(); });
+        QTimer::singleShot(5300, &w, [&] {
+            used += cpuMs();
+            w.quitgame = true;
+        });
+        w.scramblefinder_Click();
+    }
+    state.counters["cpu_ms_per_5s"] = used;
+}
+BENCHMARK(BM_GameWaitCpu)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

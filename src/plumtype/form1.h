@@ -189,6 +189,7 @@ public:
         QString extension;           // ".txt", ".kbd"
         QString overwriteQuestion;   // asked when the file is there already
         bool homeAfterEntry = false; // load the home keyboard once a name is typed
+        bool keepDefault = false;    // after "no" to overwriting, offer defaultName again
     };
     struct NameAnswer
     {
@@ -258,6 +259,17 @@ public:
     // Message boxes go through here, so that tests can answer them.
     std::function<void(const QString &text)> msgBoxSeam;
     void MsgBox(const QString &text);
+
+    // ---- Scramble Finder (game/) ----
+    // The keyboard file the current word came from, as listed.
+    QString gamekbd;
+    // The next word, in capitals, from a keyboard of the Keyboards folder;
+    // sets gamekbd.  Empty when no keyboard there can give a word.
+    QString pickgameword();
+    // The letters of `word` in random order.
+    QString scramble(const QString &word);
+    // How long the message after the fifth word stays; tests shorten it.
+    int gameEndMs = 5000;
 
 signals:
     void closing(); // killme was set: every wait ends
@@ -333,4 +345,67 @@ private:
     bool speakAndWait(QTextToSpeech *v, const QString &text);
     QTextToSpeech *m_voice = nullptr;
     bool m_speaking = false;
+
+    // ---- keyboard editor (editor/) ----
+public:
+    // Edit mode (editor/editmode.cpp).
+    void QuitEdit_Click();
+    void Command2_Click(); // "Save Edit"
+    void Command7_Click(); // "Add Button"
+    void Command8_Click(); // "Stop Editing"
+    // One key (editor/keyedit.cpp): the twelve button types, the arrows
+    // (up, left, right, down), adding a key, typing its text on the keyboard.
+    void Option1_Click() { optionClick(1); }
+    void Option2_Click() { optionClick(2); }
+    void Option3_Click() { optionClick(3); }
+    void Option4_Click() { optionClick(4); }
+    void Option5_Click() { optionClick(5); }
+    void Option6_Click() { optionClick(6); }
+    void Option7_Click() { optionClick(7); }
+    void Option8_Click() { optionClick(8); }
+    void Option9_Click() { optionClick(9); }
+    void Option10_Click() { optionClick(10); }
+    void Option11_Click() { optionClick(11); }
+    void Option12_Click() { optionClick(12); }
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void addbutton_Click();
+    void Text3_Click();
+    // Keyboard files (editor/keyboardsave.cpp).  savetmpmap writes the keys
+    // on screen to the working copy; false when it could not be kept in the
+    // program folder (a private temporary copy serves then).
+    bool savetmpmap();
+    QString workingCopyPath() const;
+    void Savekeyboard_Click();
+    void savekbdname(const QString &inworkkbd);
+    void mnuBlank_Click();
+    // "Save Edit" was clicked or edit mode was left: the editor's waits look
+    // at their flags again.
+    Q_SIGNAL void editorWake();
+
+private:
+    void connectEditor();
+    // Sleeps until `done` holds, woken by editorWake and closing; false when
+    // the window closed.
+    bool editorWait(const std::function<bool()> &done);
+    // The part of leaving edit mode that puts the typing area back.
+    void leaveEditing();
+    // After a save that edit mode was left for: back to normal unless the
+    // save was cancelled into edit mode again.
+    void endEditingAfterSave();
+    void enableSuggestions();
+    void optionClick(int option);
+    void moveSelected(int arrow);
+    // "Stop Editing" and "Add Button" where they leave the button types free.
+    void placeEditorButtons(bool keyEdit);
+    void paintKey(FaceButton *key, const QString &text, quint32 colour);
+    // The save once the name is known; the keys come from the working copy.
+    void writeKeyboard(const QString &name, const QString &path, const QString &remembered,
+                       const QString &inworkkbd);
+    void saveFailed(const QString &message, const QString &remembered, const QString &inworkkbd);
+    int m_editSession = 0;     // counts the times edit mode was left
+    QString m_workingCopy;     // where savetmpmap last wrote
+    QString m_keyTextFileName; // the keyboard being edited during key-text entry
 };

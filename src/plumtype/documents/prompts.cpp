@@ -107,7 +107,8 @@ std::optional<Form1::NameAnswer> Form1::askName(const NameRequest &request)
             return NameAnswer { name, path, remembered };
         if (killme)
             return std::nullopt;
-        // No: the name just typed is offered again.
-        defaultName = name;
+        // No: the name just typed is offered again, or the caller's default.
+        if (!request.keepDefault)
+            defaultName = name;
     }
 }

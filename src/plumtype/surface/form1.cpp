@@ -167,6 +167,9 @@ void Form1::createFrame()
     Frame1 = new QGroupBox(QStringLiteral("Choose Button Type"), m_client);
     Frame1->setAutoFillBackground(true);
     Frame1->setPalette(backPalette(Frame1->palette(), Qt::white));
+    // The headings of the columns stand along the top edge: the caption goes
+    // to the right, where it covers none of them.
+    Frame1->setAlignment(Qt::AlignRight);
     Twips::setGeometry(Frame1, 0, 4320, 15135, 1815);
 
     auto label = [this](const QString &text, double l, double t, double w, double h) {
@@ -265,6 +268,7 @@ void Form1::connectHandlers()
     connect(EditMode, &QAction::triggered, this, &Form1::EditMode_Click);
     connect(scramblefinder, &QAction::triggered, this, &Form1::scramblefinder_Click);
     connectSpeechAndHandoffs();
+    connectEditor();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
