@@ -5,6 +5,7 @@
 #include "keyboardfile.h"
 #include "programfolder.h"
 #include "textfile.h"
+#include "wordimport.h"
 #include "wordlists.h"
 
 #include <QDir>
@@ -75,6 +76,34 @@ void BM_SaveText100KB(benchmark::State &state)
         benchmark::DoNotOptimize(TextFile::write(path, text + QStringLiteral("\r\n")));
 }
 BENCHMARK(BM_SaveText100KB)->Unit(benchmark::kMillisecond);
+
+// Wordloom importing 50,000 words in 20 lists of 2,500: reading, dropping
+// duplicates, sorting and writing 480 keyboard files, each atomically.
+void BM_ImportWords50000(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QStringList lines;
+    for (int list = 0; list < 20; ++list) {
+        lines << QStringLiteral("Word List %1").arg(list + 1);
+        for (int i = 0; i < 2500; ++i) {
+            // Unsorted, with a duplicate in another spelling now and then.
+            const int n = (i * 7919 + list) % 2500;
+            lines << (n % 50 == 0 && i > 0 ? QStringLiteral("WORD%1").arg((i - 1) * 7919 % 2500)
+                                           : QStringLiteral("word%1").arg(n));
+        }
+        lines << QString();
+    }
+    lines << QStringLiteral("end");
+    const QString input = dir.filePath(QStringLiteral("WordLists.txt"));
+    TextFile::write(input, TextFile::joinLines(lines));
+    for (auto _ : state) {
+        WordImport::Import import(input, QStringLiteral("New Keyboard List"), dir.path());
+        if (!import.writeAll())
+            state.SkipWithError(qPrintable(import.error()));
+        benchmark::DoNotOptimize(import.written().size());
+    }
+}
+BENCHMARK(BM_ImportWords50000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

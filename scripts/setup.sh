@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Plumtype needs to build, test and run,
 # when they are missing.  Runs apt-get through sudo when not root.
+# `setup.sh fuzz` or `setup.sh sanitize` adds clang and its sanitizer and
+# libFuzzer runtimes, which only `make fuzz` and `make sanitize` need.
 set -euo pipefail
 
 packages=(
@@ -9,7 +11,13 @@ packages=(
     qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
     xdg-utils fonts-dejavu-core fonts-liberation2
     libbenchmark-dev
+    desktop-file-utils appstream
 )
+case "${1:-}" in
+    fuzz | sanitize) packages+=(clang libclang-rt-14-dev) ;;
+    "") ;;
+    *) echo "usage: $0 [fuzz|sanitize]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -16,6 +16,8 @@ ScreenSize designSize()
 
 double leadingNumber(const QString &line)
 {
+    // Only the digits 0 to 9 are written, and only they convert.
+    auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
     qsizetype i = 0;
     while (i < line.size() && (line.at(i) == u' ' || line.at(i) == u'\t'))
         ++i;
@@ -23,13 +25,13 @@ double leadingNumber(const QString &line)
     if (i < line.size() && (line.at(i) == u'-' || line.at(i) == u'+'))
         ++i;
     bool digits = false;
-    while (i < line.size() && line.at(i).isDigit()) {
+    while (i < line.size() && isDigit(line.at(i))) {
         ++i;
         digits = true;
     }
     if (i < line.size() && line.at(i) == u'.') {
         ++i;
-        while (i < line.size() && line.at(i).isDigit()) {
+        while (i < line.size() && isDigit(line.at(i))) {
             ++i;
             digits = true;
         }
@@ -102,7 +104,8 @@ bool isStorable(const ScreenSize &size, double maxWidth, double maxHeight)
 
 bool write(const QString &path, const ScreenSize &size)
 {
-    auto number = [](double v) { return QString::number(std::lround(v)); };
+    // Whole twips, however large: a long cannot hold every storable size.
+    auto number = [](double v) { return QString::number(std::round(v), 'f', 0); };
     return TextFile::write(
             path, TextFile::joinLines({ number(size.windowHeight), number(size.windowWidth),
                                         number(size.keyHeight), number(size.keyWidth) }));

@@ -381,25 +381,31 @@ QImage drawArrow(const QString &name, const QSize &size)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-QImage drawSplash(const QSize &size)
+// The pictures on the plum tile (the splash and the program icons) are drawn
+// on a canvas of 256 by 256 units, centred in the image.
+void onTile(QPainter &p, const QSize &size)
 {
-    QImage image = transparentImage(size);
-    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const qreal side = std::min(size.width(), size.height());
     p.translate((size.width() - side) / 2, (size.height() - side) / 2);
     p.scale(side / 256, side / 256);
+}
 
-    // The tile: a deep plum rounded square.
+// A rounded square shaded from top to bottom.
+void paintTile(QPainter &p, const QColor &top, const QColor &bottom)
+{
     QLinearGradient tileShade(0, 0, 0, 256);
-    tileShade.setColorAt(0, QColor(0x6A, 0x2C, 0x91));
-    tileShade.setColorAt(1, QColor(0x3F, 0x12, 0x5C));
+    tileShade.setColorAt(0, top);
+    tileShade.setColorAt(1, bottom);
     p.setPen(Qt::NoPen);
     p.setBrush(tileShade);
     p.drawRoundedRect(QRectF(2, 2, 252, 252), 44, 44);
+}
 
-    // A plum with a leaf.
+// A plum with a leaf, centred at 128,76.
+void paintPlum(QPainter &p)
+{
     const QPointF plumCentre(128, 76);
     p.setPen(thickPen(Qt::white, 6));
     QRadialGradient plumShade(plumCentre + QPointF(-14, -16), 56);
@@ -423,9 +429,12 @@ QImage drawSplash(const QSize &size)
     p.setPen(thickPen(Qt::white, 4));
     p.setBrush(QColor(0x4C, 0xAF, 0x50));
     p.drawPath(leaf);
+}
 
-    // A keyboard: a white plate with three rows of keys and a space bar.
-    const QRectF plate(34, 132, 188, 70);
+// A keyboard: a white plate 188 by 70 with three rows of keys and a space bar.
+void paintKeyboard(QPainter &p, const QPointF &topLeft)
+{
+    const QRectF plate(topLeft, QSizeF(188, 70));
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     p.drawRoundedRect(plate, 12, 12);
@@ -446,6 +455,19 @@ QImage drawSplash(const QSize &size)
         if (row == 2)
             p.drawRoundedRect(QRectF(x0 + 2 * pitch, y, 2 * pitch + keyW, keyH), 3, 3);
     }
+}
+
+const QColor kPlumTop(0x6A, 0x2C, 0x91);
+const QColor kPlumBottom(0x3F, 0x12, 0x5C);
+
+QImage drawSplash(const QSize &size)
+{
+    QImage image = transparentImage(size);
+    QPainter p(&image);
+    onTile(p, size);
+    paintTile(p, kPlumTop, kPlumBottom);
+    paintPlum(p);
+    paintKeyboard(p, QPointF(34, 132));
 
     // The name.
     const QString title = QStringLiteral("Plumtype");
@@ -456,6 +478,52 @@ QImage drawSplash(const QSize &size)
     const QFontMetricsF metrics(font);
     const qreal textWidth = metrics.horizontalAdvance(title);
     p.drawText(QPointF(128 - textWidth / 2, 238 - metrics.descent() * 0.5), title);
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+// Plumtype's icon: the splash without its name, plum and keyboard centred.
+QImage drawPlumtypeIcon(const QSize &size)
+{
+    QImage image = transparentImage(size);
+    QPainter p(&image);
+    onTile(p, size);
+    paintTile(p, kPlumTop, kPlumBottom);
+    p.translate(0, 22);
+    paintPlum(p);
+    paintKeyboard(p, QPointF(34, 132));
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+// Wordloom's icon: a list on a sheet turning into a keyboard, on a tile of
+// its own colour.
+QImage drawWordloomIcon(const QSize &size)
+{
+    QImage image = transparentImage(size);
+    QPainter p(&image);
+    onTile(p, size);
+    paintTile(p, QColor(0x1E, 0x7F, 0x8E), QColor(0x0C, 0x45, 0x52));
+
+    // The sheet, its title and its words.
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(40, 24, 96, 112), 10, 10);
+    p.setPen(thickPen(QColor(0x4A, 0x17, 0x66), 10));
+    p.drawLine(QPointF(56, 46), QPointF(118, 46));
+    p.setPen(thickPen(QColor(0x6A, 0x8A, 0x90), 7));
+    for (int i = 0; i < 4; ++i)
+        p.drawLine(QPointF(56, 70 + i * 18), QPointF(i % 2 ? 100 : 112, 70 + i * 18));
+
+    // The arrow from the sheet down to the keys.
+    p.setPen(thickPen(QColor(0xF5, 0xA6, 0x23), 12));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath bend;
+    bend.moveTo(150, 62);
+    bend.cubicTo(196, 62, 198, 92, 198, 118);
+    p.drawPath(bend);
+    fillRounded(p, QPolygonF({ QPointF(178, 112), QPointF(218, 112), QPointF(198, 138) }),
+                QColor(0xF5, 0xA6, 0x23), 6);
+
+    paintKeyboard(p, QPointF(34, 158));
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -474,6 +542,10 @@ QImage draw(const QString &name, const QSize &size)
         return drawArrow(name, size);
     if (name == QLatin1String("splash"))
         return drawSplash(size);
+    if (name == QLatin1String("plumtype"))
+        return drawPlumtypeIcon(size);
+    if (name == QLatin1String("wordloom"))
+        return drawWordloomIcon(size);
     return QImage();
 }
 

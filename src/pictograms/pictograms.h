@@ -16,8 +16,9 @@ namespace Pictograms {
 // Names: "home","delete","return","back","clear","copy","web","save","load","edit","game"
 //        (faces of command keys, opaque RGB32 on the key's own background colour),
 //        "speak" (a loudspeaker with sound waves), "up","down","left","right" (arrows),
-//        "splash" (a friendly logo shown briefly while a keyboard loads); these are
-//        ARGB32 with a transparent background.
+//        "splash" (a friendly logo shown briefly while a keyboard loads),
+//        "plumtype", "wordloom" (the programs' icons); these are ARGB32 with a
+//        transparent background.
 // Returns a null image for an unknown name or an empty size.
 QImage draw(const QString &name, const QSize &size);
 
