@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every fuzz target built in BUILD (default build-fuzz) for FUZZ_SECONDS
-# (default 60) each, one after the other.  Each starts from its committed seeds
+# (default 60) each, one after the other, or those FUZZ_TARGETS names.  Each starts from its committed seeds
 # and crash inputs, the shipped keyboards or word lists where they fit, and the
 # corpus that earlier runs grew in BUILD/fuzz/corpus.  A crash or broken
 # property is kept in BUILD/fuzz/crashes/<target>/; commit it (once fixed)
@@ -28,6 +28,11 @@ failed=()
 summary=()
 for exe in "$build"/bin/fuzz_*; do
     target=$(basename "$exe")
+    # FUZZ_TARGETS="fuzz_a fuzz_b" runs only those (for running several
+    # streams side by side).
+    if [ -n "${FUZZ_TARGETS:-}" ] && [[ " $FUZZ_TARGETS " != *" $target "* ]]; then
+        continue
+    fi
     corpus=$build/fuzz/corpus/$target
     crashes=$build/fuzz/crashes/$target
     log=$build/fuzz/$target.log

@@ -133,8 +133,18 @@ std::optional<QString> read(const QString &path, qint64 maxBytes)
         // Only whole lines of a file that goes on: a cut character would
         // make the whole text read as another encoding.
         const qsizetype end = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
-        if (end >= 0)
+        if (end >= 0) {
             bytes.truncate(end + 1);
+        } else {
+            // One line longer than the limit: it is cut, but never inside a
+            // UTF-8 character (a lead byte and its continuation bytes).
+            qsizetype cut = bytes.size();
+            while (cut > 0 && cut > bytes.size() - 4
+                   && (static_cast<unsigned char>(bytes[cut - 1]) & 0xC0) == 0x80)
+                --cut;
+            if (cut > 0 && (static_cast<unsigned char>(bytes[cut - 1]) & 0xC0) == 0xC0)
+                bytes.truncate(cut - 1);
+        }
     }
     return decode(bytes);
 }

@@ -28,7 +28,8 @@ inline constexpr qint64 kLargestReadable = 4 * 1024 * 1024;
 
 // The whole file decoded; nullopt when it cannot be opened.  With a limit, at
 // most that many bytes are read, ending at the last line break within them,
-// so that no line or character is cut in half.
+// so that no line is cut; a first line longer than the limit is cut, but not
+// inside a character.
 std::optional<QString> read(const QString &path, qint64 maxBytes = -1);
 
 // The lines of a text, split at CR LF, LF or a lone CR, line ends dropped.  A

@@ -311,6 +311,12 @@ QString cleanName(const QString &text, const QString &prompt)
         name.replace(c, u' ');
     name.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     name.remove(u'\t');
+    // Whatever control characters are left (a lone CR or LF, a NUL) cannot
+    // stand in a file name either: a NUL would cut the name short on disk.
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+    }
     return trimSpaces(name);
 }
 

@@ -255,6 +255,8 @@ void TestTextFile::readUpToLimit_data()
     QTest::newRow("utf-8 stays utf-8") << QByteArray("caf\xC3\xA9\r\n\xC3\xA9t\xC3\xA9") << 9
                                        << QStringLiteral("caf\u00E9\r\n");
     QTest::newRow("one long line") << QByteArray("abcdef") << 4 << QStringLiteral("abcd");
+    QTest::newRow("one long utf-8 line cut before a character")
+            << QByteArray("caf\xC3\xA9 caf\xC3\xA9") << 10 << QStringLiteral("caf\u00E9 caf");
     QTest::newRow("no limit") << QByteArray("ab\r\ncd") << -1 << QStringLiteral("ab\r\ncd");
 }
 

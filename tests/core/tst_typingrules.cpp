@@ -197,6 +197,8 @@ void TestTypingRules::nameEntry_data()
                                   << u"a"_s + QString(21, u' ') + u"b-_()!"_s;
     QTest::newRow("tabs and line breaks")
             << p + u"\tto\tdo\r\nlist \r\n"_s << true << u"todo list"_s;
+    QTest::newRow("control characters left over")
+            << p + u"a\r\tb\nc\u0000d\r\n"_s << true << u"a b c d"_s;
     QTest::newRow("final space deleted") << u"Name your file:note\r\n"_s << true << u"note"_s;
     QTest::newRow("prompt cut") << u"Name your fil x\r\n"_s << false << u"Name your fil x"_s;
 }
