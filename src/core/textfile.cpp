@@ -138,12 +138,19 @@ std::optional<QString> read(const QString &path, qint64 maxBytes)
         } else {
             // One line longer than the limit: it is cut, but never inside a
             // UTF-8 character (a lead byte and its continuation bytes).
-            qsizetype cut = bytes.size();
-            while (cut > 0 && cut > bytes.size() - 4
-                   && (static_cast<unsigned char>(bytes[cut - 1]) & 0xC0) == 0x80)
-                --cut;
-            if (cut > 0 && (static_cast<unsigned char>(bytes[cut - 1]) & 0xC0) == 0xC0)
-                bytes.truncate(cut - 1);
+            qsizetype lead = bytes.size();
+            while (lead > 0 && bytes.size() - lead < 3
+                   && (static_cast<unsigned char>(bytes[lead - 1]) & 0xC0) == 0x80)
+                --lead;
+            if (lead > 0) {
+                const auto first = static_cast<unsigned char>(bytes[lead - 1]);
+                const qsizetype length = first >= 0xF0   ? 4
+                                         : first >= 0xE0 ? 3
+                                         : first >= 0xC0 ? 2
+                                                         : 1;
+                if (length > 1 && bytes.size() - (lead - 1) < length)
+                    bytes.truncate(lead - 1);
+            }
         }
     }
     return decode(bytes);

@@ -257,6 +257,8 @@ void TestTextFile::readUpToLimit_data()
     QTest::newRow("one long line") << QByteArray("abcdef") << 4 << QStringLiteral("abcd");
     QTest::newRow("one long utf-8 line cut before a character")
             << QByteArray("caf\xC3\xA9 caf\xC3\xA9") << 10 << QStringLiteral("caf\u00E9 caf");
+    QTest::newRow("one long utf-8 line cut after a whole character")
+            << QByteArray("caf\xC3\xA9 caf\xC3\xA9") << 5 << QStringLiteral("caf\u00E9");
     QTest::newRow("no limit") << QByteArray("ab\r\ncd") << -1 << QStringLiteral("ab\r\ncd");
 }
 
