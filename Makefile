@@ -39,6 +39,7 @@ bench: setup
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_startup --benchmark_filter='BM_StartupHugeFile/0'
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_startup --benchmark_filter='BM_StartupHugeFile/1'
 	$(BUILD)/bin/keystrokes
+	$(BUILD)/bin/scansteps
 
 # The core and its fuzz targets, built with clang in build-fuzz.
 fuzz:

@@ -3,13 +3,16 @@
 // of a 120-key keyboard without the splash, edit mode left with a save, and
 // the peak memory.
 
+#include "access/access.h"
 #include "form1.h"
 #include "programfolder.h"
 #include "textfile.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -66,6 +69,23 @@ QTemporaryDir *folderWithHugeFile(bool sizeFile)
     return d;
 }
 
+// Shows the window and waits for the home keyboard.
+void startUp(Form1 &w)
+{
+    w.show();
+    while (w.starting || w.loadingmap || w.lastbutton < 2)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
+// Processor time this process has used so far.
+double cpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
 double peakMegabytes()
 {
     rusage usage {};
@@ -77,9 +97,7 @@ void BM_StartupToHomeKeyboard(benchmark::State &state)
 {
     for (auto _ : state) {
         Form1 w(programFolder()->path());
-        w.show();
-        while (w.starting || w.loadingmap || w.lastbutton < 2)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        startUp(w);
         w.repaint();
         benchmark::DoNotOptimize(w.lastbutton);
     }
@@ -93,9 +111,7 @@ BENCHMARK(BM_StartupToHomeKeyboard)->Unit(benchmark::kMillisecond)->Iterations(1
 void BM_WordKeyClick(benchmark::State &state)
 {
     Form1 w(programFolder()->path());
-    w.show();
-    while (w.starting || w.loadingmap || w.lastbutton < 2)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    startUp(w);
     w.splashMs = 0;
     TextFile::write(w.keyboardPath(QStringLiteral("words.kbd")),
                     TextFile::joinLines({ QStringLiteral("001|because") }));
@@ -117,15 +133,7 @@ BENCHMARK(BM_WordKeyClick)->Unit(benchmark::kMicrosecond);
 void BM_PromptWaitCpu(benchmark::State &state)
 {
     Form1 w(programFolder()->path());
-    w.show();
-    while (w.starting || w.loadingmap || w.lastbutton < 2)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    auto cpuMs = [] {
-        rusage usage {};
-        getrusage(RUSAGE_SELF, &usage);
-        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-                + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-    };
+    startUp(w);
     double used = 0;
     for (auto _ : state) {
         // The answer comes after two seconds; the load of the answer keyboard
@@ -148,9 +156,7 @@ void BM_StartupHugeFile(benchmark::State &state)
     static QTemporaryDir *folder = folderWithHugeFile(state.range(0) == 0);
     for (auto _ : state) {
         Form1 w(folder->path());
-        w.show();
-        while (w.starting || w.loadingmap || w.lastbutton < 2)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        startUp(w);
         w.repaint();
         benchmark::DoNotOptimize(w.lastbutton);
     }
@@ -162,9 +168,7 @@ BENCHMARK(BM_StartupHugeFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->It
 void BM_LoadmapBigKeyboard(benchmark::State &state)
 {
     Form1 w(programFolder()->path());
-    w.show();
-    while (w.starting || w.loadingmap || w.lastbutton < 2)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    startUp(w);
     w.splashMs = 0;
     const QString path = w.keyboardPath(QStringLiteral("big.kbd"));
     for (auto _ : state) {
@@ -184,9 +188,7 @@ BENCHMARK(BM_LoadmapBigKeyboard)->Unit(benchmark::kMillisecond);
 void BM_EditModeEnterAndSave(benchmark::State &state)
 {
     Form1 w(programFolder()->path());
-    w.show();
-    while (w.starting || w.loadingmap || w.lastbutton < 2)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    startUp(w);
     w.splashMs = 0;
     const QString prompt = QStringLiteral("Enter keyboard name then press return: ");
     QTimer answer;
@@ -235,15 +237,7 @@ BENCHMARK(BM_PickGameWord)->Unit(benchmark::kMillisecond);
 void BM_GameWaitCpu(benchmark::State &state)
 {
     Form1 w(programFolder()->path());
-    w.show();
-    while (w.starting || w.loadingmap || w.lastbutton < 2)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    auto cpuMs = [] {
-        rusage usage {};
-        getrusage(RUSAGE_SELF, &usage);
-        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-               + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-    };
+    startUp(w);
     double used = 0;
     for (auto _ : state) {
         QTimer::singleShot(300, &w, [&] { used = -cpuMs(); });
@@ -257,6 +251,71 @@ void BM_GameWaitCpu(benchmark::State &state)
 }
 BENCHMARK(BM_GameWaitCpu)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// Processor time in percent of one core while the event loop runs for `ms`.
+double cpuPercentOver(int ms)
+{
+    const double before = cpuMs();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return (cpuMs() - before) * 100.0 / ms;
+}
+
+// Processor time while dwell clicking is on and the pointer rests: on the
+// word key it has just selected (0), or over the typing area (1).
+void BM_DwellRestCpu(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    startUp(w);
+    w.splashMs = 0;
+    w.handsFree->change(HandsFree::Id::DwellOn, 1);
+    QWidget *rest = w.Text1;
+    for (int i = 2; i <= w.lastbutton && state.range(0) == 0; ++i) {
+        if (w.Command1(i)->Tag == u"word1" && w.Command1(i)->ToolTipText == u"you")
+            rest = w.Command1(i);
+    }
+    double percent = 0;
+    for (auto _ : state) {
+        w.Text1->setText(QString());
+        QCursor::setPos(rest->mapToGlobal(rest->rect().center()));
+        // Lock-on and dwell time pass; the key is selected once, then rests.
+        cpuPercentOver(2000);
+        percent = cpuPercentOver(2000);
+    }
+    if (state.range(0) == 0 && !w.Text1->Text().startsWith(u"You"))
+        state.SkipWithError("the key was not selected");
+    w.handsFree->change(HandsFree::Id::DwellOn, 0);
+    state.SetLabel(state.range(0) == 0 ? "on a selected key" : "over the typing area");
+    state.counters["cpu_percent"] = percent;
+}
+BENCHMARK(BM_DwellRestCpu)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Processor time while switch scanning is on: waiting at the top once its
+// loops ran out (0), and with the highlight moving every 1.2 s (1).
+void BM_ScanCpu(benchmark::State &state)
+{
+    Form1 w(programFolder()->path());
+    startUp(w);
+    const bool waiting = state.range(0) == 0;
+    w.handsFree->change(HandsFree::Id::IntervalMs, waiting ? 100 : 1200);
+    w.handsFree->change(HandsFree::Id::Loops, waiting ? 1 : 50);
+    w.handsFree->change(HandsFree::Id::ScanOn, 1);
+    double percent = 0;
+    for (auto _ : state) {
+        // Waiting: one loop over the rows at 0.1 s, and the scan stops.
+        cpuPercentOver(3000);
+        percent = cpuPercentOver(2000);
+    }
+    if (waiting == w.handsFree->scan()->scanner().running())
+        state.SkipWithError(waiting ? "the scan did not stop" : "the scan stopped");
+    w.handsFree->change(HandsFree::Id::ScanOn, 0);
+    w.handsFree->change(HandsFree::Id::IntervalMs, 1200);
+    w.handsFree->change(HandsFree::Id::Loops, 2);
+    state.SetLabel(waiting ? "stopped at the top" : "moving every 1.2 s");
+    state.counters["cpu_percent"] = percent;
+}
+BENCHMARK(BM_ScanCpu)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -264,6 +323,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Hands-free settings go to a folder of the benchmark's own.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

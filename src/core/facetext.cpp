@@ -100,7 +100,7 @@ QString spokenName(const QString &kind, const QString &output)
         { "[unlock]", "Caps unlock" }, { "[clear]", "Clear" },     { "[return]", "New line" },
         { "[back]", "Back" },          { "[website]", "Website" }, { "[save]", "Save" },
         { "[load]", "Load" },          { "[game]", "Game" },       { "[edit]", "Edit" },
-        { "[delete]", "Delete" },
+        { "[delete]", "Delete" },      { "[dwell]", "Dwell" },     { "[access]", "Access" },
     };
     QString text = output;
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));

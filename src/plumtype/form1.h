@@ -20,6 +20,7 @@
 //   editor/editmode.cpp      EditMode_Click and the editor's handlers
 //   game/scramble.cpp        scramblefinder_Click
 //   speech/                  Speak_Click, kbdfolder_Click, openWebsite: speech and hand-offs
+//   access/                  hands-free access: dwell clicking, switch scanning, their settings
 // The rules that need no window are in the core library (src/core).
 
 #include "surface/facebutton.h"
@@ -408,4 +409,28 @@ private:
     int m_editSession = 0;     // counts the times edit mode was left
     QString m_workingCopy;     // where savetmpmap last wrote
     QString m_keyTextFileName; // the keyboard being edited during key-text entry
+
+    // ---- hands-free access (access/) ----
+public:
+    // Dwell clicking and switch scanning with their settings window, reached
+    // from the Access menu; both stay off until the user turns them on.
+    QMenu *AccessMenu = nullptr;
+    QAction *DwellClicking = nullptr;
+    QAction *SwitchScanning = nullptr;
+    QAction *AccessSettings = nullptr;
+    class HandsFreeAccess *handsFree = nullptr;
+    // The end of every loadmap: a new keyboard is on screen.
+    Q_SIGNAL void keyboardLoaded();
+
+private:
+    friend class HandsFreeAccess;
+    friend class DwellController;
+    friend class ScanController;
+    void createAccess();
+    // The command keys "[dwell]" (dwell on, paused, on again) and "[access]"
+    // (the settings window).
+    void accessCommand(const QString &command);
+    // True while a dwell on a suggestion button is in progress: the buttons
+    // keep what they offer until it ends.
+    bool suggestionsHeld();
 };

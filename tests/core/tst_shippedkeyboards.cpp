@@ -67,7 +67,7 @@ const QStringList kCommands = {
     QStringLiteral("[unlock]"), QStringLiteral("[clear]"),   QStringLiteral("[return]"),
     QStringLiteral("[back]"),   QStringLiteral("[website]"), QStringLiteral("[save]"),
     QStringLiteral("[load]"),   QStringLiteral("[game]"),    QStringLiteral("[edit]"),
-    QStringLiteral("[delete]"),
+    QStringLiteral("[delete]"), QStringLiteral("[dwell]"),   QStringLiteral("[access]"),
 };
 
 // Characters a typed file name loses to a space.

@@ -8,6 +8,7 @@
 #include "textfile.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,7 +17,14 @@
 class TestFolder
 {
 public:
-    TestFolder() { ProgramFolder::layOut(qEnvironmentVariable("PLUMTYPE_DATA"), path()); }
+    TestFolder()
+    {
+        ProgramFolder::layOut(qEnvironmentVariable("PLUMTYPE_DATA"), path());
+        // The settings file is the test's own too: a developer's settings
+        // (dwell or scanning turned on) must not reach the tests.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           file(QStringLiteral("config")));
+    }
 
     QString path() const { return m_dir.path(); }
     QString file(const QString &relative) const { return m_dir.filePath(relative); }

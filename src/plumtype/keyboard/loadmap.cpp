@@ -114,6 +114,7 @@ void Form1::finishLoad()
         m_resizePending = false;
         scheduleResize();
     }
+    emit keyboardLoaded();
 }
 
 int Form1::wordcount(const QString &textme)

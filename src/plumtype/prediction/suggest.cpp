@@ -14,7 +14,7 @@ constexpr quint32 kSuggestionColour = 0x00FFFFC0;
 
 void Form1::suggest(QString &currentword)
 {
-    if (editmode)
+    if (editmode || suggestionsHeld())
         return;
     for (int i = 0; i < 4; ++i) {
         buttons(WordSelect(i), QString(), 0, kSuggestionColour);

@@ -269,6 +269,7 @@ void Form1::connectHandlers()
     connect(scramblefinder, &QAction::triggered, this, &Form1::scramblefinder_Click);
     connectSpeechAndHandoffs();
     connectEditor();
+    createAccess();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

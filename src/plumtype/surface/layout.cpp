@@ -87,6 +87,7 @@ void Form1::LockMenu()
     LoadKeyboard->menuAction()->setEnabled(false);
     EditKeyboard->menuAction()->setEnabled(false);
     About->menuAction()->setEnabled(false);
+    AccessMenu->menuAction()->setEnabled(false);
 }
 
 void Form1::UnLockMenu()
@@ -95,4 +96,5 @@ void Form1::UnLockMenu()
     LoadKeyboard->menuAction()->setEnabled(true);
     EditKeyboard->menuAction()->setEnabled(true);
     About->menuAction()->setEnabled(true);
+    AccessMenu->menuAction()->setEnabled(true);
 }

@@ -17,7 +17,7 @@ bool Form1::isCommandKey(const QString &text)
         QStringLiteral("[unlock]"), QStringLiteral("[clear]"),   QStringLiteral("[return]"),
         QStringLiteral("[back]"),   QStringLiteral("[website]"), QStringLiteral("[save]"),
         QStringLiteral("[load]"),   QStringLiteral("[game]"),    QStringLiteral("[edit]"),
-        QStringLiteral("[delete]"),
+        QStringLiteral("[delete]"), QStringLiteral("[dwell]"),   QStringLiteral("[access]"),
     };
     return commands.contains(text);
 }
@@ -112,6 +112,8 @@ Form1::ClickEnd Form1::commandKey(int Index, const QString &command)
             tp = e.tp;
             disableSuggestions();
         }
+    } else if (command == u"[dwell]" || command == u"[access]") {
+        accessCommand(command);
     }
     return ClickEnd::Finish;
 }

@@ -1,0 +1,239 @@
+// Switch scanning: the highlight steps over what is on screen and a switch
+// selects.  Switch presses are taken by an application-wide filter before
+// any control sees them; the timer runs only while the highlight has
+// somewhere to go, so a scan stopped at the top costs nothing.
+#include "access/access.h"
+
+#include "form1.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+using HandsFree::Id;
+using Level = Scanning::Highlight::Level;
+
+ScanController::ScanController(HandsFreeAccess *access, Form1 *form)
+    : QObject(access), m_access(access), m_form(form)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &ScanController::poll);
+    m_flashTimer.setSingleShot(true);
+    connect(&m_flashTimer, &QTimer::timeout, this, [this] {
+        const int flashed = m_flashed;
+        m_flashed = 0;
+        if (flashed)
+            m_access->setScanMark(flashed, FaceButton::ScanMark::None);
+        paint();
+    });
+}
+
+void ScanController::configure()
+{
+    const HandsFree::Settings &s = m_access->settings();
+    Scanning::Timing t;
+    t.mode = static_cast<Scanning::Mode>(s.value(Id::ScanMode));
+    t.order = static_cast<Scanning::Order>(s.value(Id::ScanOrder));
+    t.intervalMs = s.value(Id::IntervalMs);
+    t.firstItemPercent = s.value(Id::FirstItemPercent);
+    t.loops = s.value(Id::Loops);
+    t.acceptMs = s.value(Id::AcceptMs);
+    t.releaseMs = s.value(Id::ReleaseMs);
+    const Scanning::Timing before = m_scanner.timing();
+    m_scanner.setTiming(t);
+    if (m_on && (t.mode != before.mode || t.order != before.order))
+        restart();
+}
+
+void ScanController::setOn(bool on)
+{
+    if (on == m_on)
+        return;
+    m_on = on;
+    if (on) {
+        qApp->installEventFilter(this);
+        restart();
+        return;
+    }
+    qApp->removeEventFilter(this);
+    m_timer.stop();
+    m_scanner.stop();
+    paint();
+}
+
+void ScanController::restart()
+{
+    if (!m_on || m_form->killme)
+        return;
+    m_scanner.restart(m_access->scanGroups(&m_names), m_access->now());
+    m_spoken = Scanning::Highlight {};
+    paint();
+    schedule();
+}
+
+void ScanController::poll()
+{
+    if (!m_on || m_form->killme)
+        return;
+    // While the typed text is read aloud the highlight waits.
+    if (m_access->speaking()) {
+        m_timer.start(250);
+        return;
+    }
+    handle(m_scanner.tick(m_access->now()));
+}
+
+void ScanController::switchDown(int number)
+{
+    if (m_on)
+        handle(m_scanner.press(number, m_access->now()));
+}
+
+void ScanController::switchUp(int number)
+{
+    if (m_on)
+        handle(m_scanner.release(number, m_access->now()));
+}
+
+void ScanController::handle(int selected)
+{
+    if (selected) {
+        if (m_flashed)
+            m_access->setScanMark(m_flashed, FaceButton::ScanMark::None);
+        m_flashed = selected;
+        m_flashTimer.start(flashMs);
+        // Once the selection is carried out, the scan starts again on what
+        // it left on screen (new suggestions, another keyboard).
+        m_access->select(selected, [this] { restart(); });
+    }
+    paint();
+    schedule();
+}
+
+void ScanController::schedule()
+{
+    const qint64 wait = m_on ? m_scanner.msUntilNext(m_access->now()) : -1;
+    if (wait < 0)
+        m_timer.stop();
+    else
+        m_timer.start(static_cast<int>(std::min<qint64>(wait, 24 * 3600 * 1000)));
+}
+
+void ScanController::paint()
+{
+    const Scanning::Highlight at = m_scanner.highlight();
+    const QList<int> lit = m_on ? m_scanner.highlighted() : QList<int>();
+    const auto mark =
+            at.level == Level::Group ? FaceButton::ScanMark::Group : FaceButton::ScanMark::Item;
+    for (int id : std::as_const(m_marked)) {
+        if (!lit.contains(id) && id != m_flashed)
+            m_access->setScanMark(id, FaceButton::ScanMark::None);
+    }
+    for (int id : lit) {
+        if (id != m_flashed)
+            m_access->setScanMark(id, mark);
+    }
+    if (m_flashed)
+        m_access->setScanMark(m_flashed, FaceButton::ScanMark::Selected);
+    m_marked = lit;
+
+    // Auditory scanning: each new place of the highlight is spoken.
+    if (!m_on || !m_access->settings().on(Id::Auditory) || at == m_spoken)
+        return;
+    m_spoken = at;
+    if (at.level == Level::Group)
+        m_access->say(m_names.value(at.group));
+    else if (at.level == Level::Item && !lit.isEmpty())
+        m_access->say(m_access->spokenName(lit.first()));
+}
+
+int ScanController::switchForKey(int key) const
+{
+    if (key == Qt::Key_Enter)
+        key = Qt::Key_Return;
+    const HandsFree::Settings &s = m_access->settings();
+    if (key == s.value(Id::Switch1Key))
+        return 1;
+    if (key == s.value(Id::Switch2Key))
+        return 2;
+    return 0;
+}
+
+bool ScanController::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu:
+        break;
+    default:
+        return false;
+    }
+    if (!m_on || m_form->killme || !watched->isWidgetType() || QApplication::activePopupWidget())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    if (!m_access->ours(widget->window()))
+        return false;
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        AccessSettingsWindow *settings = m_access->settingsWindow();
+        if (settings && settings->capturing()) {
+            // The next key chosen as a switch.
+            if (type == QEvent::KeyPress)
+                settings->capture(key->key());
+            event->accept();
+            return true;
+        }
+        const int number = switchForKey(key->key());
+        if (number == 0)
+            return false;
+        if (type == QEvent::ShortcutOverride) {
+            // Taken here, the key makes no shortcut either.
+            event->accept();
+            return true;
+        }
+        if (!key->isAutoRepeat()) {
+            if (type == QEvent::KeyPress)
+                switchDown(number);
+            else
+                switchUp(number);
+        }
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu: {
+        // The menu bar stays in reach of the mouse, so scanning can be
+        // turned off with it.
+        if (!m_access->settings().on(Id::MouseSwitches) || qobject_cast<QMenuBar *>(widget))
+            return false;
+        if (type == QEvent::ContextMenu)
+            return static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Mouse;
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const int number = mouse->button() == Qt::LeftButton    ? 1
+                           : mouse->button() == Qt::RightButton ? 2
+                                                                : 0;
+        if (number == 0)
+            return false;
+        if (type == QEvent::MouseButtonRelease)
+            switchUp(number);
+        else
+            switchDown(number);
+        return true;
+    }
+    default:
+        break;
+    }
+    return false;
+}

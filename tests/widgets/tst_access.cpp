@@ -1,0 +1,437 @@
+// Hands-free access on the real window: the Access menu and its settings
+// file, dwell clicking with the pointer moved over the keys, and switch
+// scanning with switches pressed on the window.  The clock is stepped by the
+// tests; the controllers' timers are driven by hand.
+
+#include "driving.h"
+#include "testfolder.h"
+
+#include "access/access.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+using HandsFree::Id;
+
+namespace {
+
+const QStringList kKeys = { "999|b", "001|world", "000|[dwell]", "000|[clear]", "003|hello" };
+// The keyboard the link key opens: a word key where the link key was.
+const QStringList kLinked = { "003|hello", "001|world" };
+
+QSettings settingsFile()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"plumtype"_s, u"plumtype"_s);
+}
+
+} // namespace
+
+class TestAccess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void offByDefault();
+    void menuAndSettingsFile();
+    void dwellSelectsAsAClick_data();
+    void dwellSelectsAsAClick();
+    void linkKeyDoesNotChain_data();
+    void linkKeyDoesNotChain();
+    void dwellKeyPauses();
+    void suggestionsHoldDuringDwell();
+    void scanAnswersPrompt_data();
+    void scanAnswersPrompt();
+    void scanTypesThroughSuggestions();
+    void switchesReachNoControl();
+    void settingsWindowByScanning();
+
+private:
+    Form1 *w() const { return m_started->get(); }
+    HandsFreeAccess *access() const { return w()->handsFree; }
+    // Time passes on the stepped clock; the controllers see it.
+    void advance(int ms);
+    // Steps the clock until `done` holds; false when it never does.
+    bool advanceUntil(const std::function<bool()> &done);
+    void pointTo(QWidget *widget, QPoint at = QPoint());
+    // Switch 1 (Space) pressed and released, a little after the last press.
+    void pressSpace();
+    void typeIn(const QString &text);
+    bool highlighting(QWidget *widget, bool alone);
+
+    QTemporaryDir m_config;
+    TestFolder m_folder;
+    std::unique_ptr<std::unique_ptr<Form1>> m_started;
+    qint64 m_now = 0;
+};
+
+void TestAccess::initTestCase()
+{
+    // The settings file goes to a folder of the test's own.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+    m_folder.keyboard(u"a.kbd"_s, kKeys);
+    m_folder.keyboard(u"b.kbd"_s, kLinked);
+    const QString words = m_folder.file(u"words/"_s);
+    TextFile::write(words + u"T words 2.txt"_s, u"|the|then|they|this|there|\r\n"_s);
+    TextFile::write(words + u"A words 2.txt"_s, u"|and|animal|banana|any|\r\n"_s);
+    m_started = std::make_unique<std::unique_ptr<Form1>>(m_folder.start(0));
+    w()->loadwords();
+    access()->setClock([this] { return m_now; });
+    access()->speakSeam = [](const QString &) {};
+}
+
+void TestAccess::init()
+{
+    access()->change(Id::DwellOn, 0);
+    access()->change(Id::ScanOn, 0);
+    if (access()->settingsWindow())
+        access()->settingsWindow()->hide();
+    pointTo(w()->Text1);
+    w()->Text1->setText(QString());
+    w()->tp = 0;
+    w()->loadmap(w()->keyboardPath(u"a.kbd"_s));
+}
+
+void TestAccess::advance(int ms)
+{
+    m_now += ms;
+    access()->dwell()->poll();
+    access()->scan()->poll();
+    QCoreApplication::processEvents();
+}
+
+bool TestAccess::advanceUntil(const std::function<bool()> &done)
+{
+    for (int i = 0; i < 400 && !done(); ++i)
+        advance(100);
+    return done();
+}
+
+void TestAccess::pointTo(QWidget *widget, QPoint at)
+{
+    QTest::mouseMove(widget, at.isNull() ? widget->rect().center() : at);
+    QCoreApplication::processEvents();
+}
+
+void TestAccess::pressSpace()
+{
+    advance(150);
+    QTest::keyClick(w(), Qt::Key_Space);
+    QCoreApplication::processEvents();
+}
+
+void TestAccess::typeIn(const QString &text)
+{
+    w()->Text1->setText(text);
+    w()->Text1->setSelStart(static_cast<int>(text.size()));
+    w()->Text1_Click();
+    w()->Text1_Change();
+}
+
+bool TestAccess::highlighting(QWidget *widget, bool alone)
+{
+    const QList<int> lit = access()->scan()->highlighted();
+    const int id = access()->targetId(widget);
+    return lit.contains(id) && (!alone || lit.size() == 1);
+}
+
+void TestAccess::offByDefault()
+{
+    // A first start: nothing is taken from the pointer or the keys.
+    QVERIFY(!access()->dwell()->isOn());
+    QVERIFY(!access()->scan()->isOn());
+    QVERIFY(!w()->DwellClicking->isChecked());
+    QVERIFY(!w()->SwitchScanning->isChecked());
+    typeIn(u"x"_s);
+    QTest::keyClick(w()->Text1, Qt::Key_Space);
+    QCOMPARE(w()->Text1->Text(), u"x "_s);
+    // The dwell key tells that dwell is off; a click turns it on.
+    const int dwellKey = keyIndex(w(), u"[dwell]"_s);
+    QCOMPARE(w()->Command1(dwellKey)->paintedCaption, u"Dwell Off"_s);
+}
+
+void TestAccess::menuAndSettingsFile()
+{
+    const QList<QAction *> menus = w()->menuBar()->actions();
+    const qsizetype at = menus.indexOf(w()->AccessMenu->menuAction());
+    QCOMPARE(w()->AccessMenu->title(), u"&Access"_s);
+    QCOMPARE(menus.value(at + 1), w()->About->menuAction());
+    QStringList items;
+    for (QAction *a : w()->AccessMenu->actions())
+        items << a->text();
+    QCOMPARE(items,
+             QStringList({ u"&Dwell Clicking"_s, u"&Switch Scanning"_s, u"&Settings..."_s }));
+    // Locked and unlocked with the others.
+    w()->LockMenu();
+    QVERIFY(!w()->AccessMenu->menuAction()->isEnabled());
+    w()->UnLockMenu();
+    QVERIFY(w()->AccessMenu->menuAction()->isEnabled());
+
+    // The menu item turns the feature on and writes it down; a new start
+    // reads it back.
+    w()->DwellClicking->trigger();
+    QVERIFY(access()->dwell()->isOn());
+    access()->change(Id::DwellMs, 1234);
+    QCOMPARE(settingsFile().value(u"dwell/on"_s).toInt(), 1);
+    QCOMPARE(settingsFile().value(u"dwell/time"_s).toInt(), 1250);
+    settingsFile().setValue(u"scan/interval"_s, u"no number"_s);
+    auto second = m_folder.start(0);
+    QVERIFY(second->DwellClicking->isChecked());
+    QCOMPARE(second->handsFree->settings().value(Id::DwellMs), 1250);
+    QCOMPARE(second->handsFree->settings().value(Id::IntervalMs), 1200);
+    second->close();
+    second.reset();
+    access()->change(Id::DwellMs, 1000);
+}
+
+void TestAccess::dwellSelectsAsAClick_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("suggestion");
+
+    QTest::newRow("word key after a sentence") << u"Hello. "_s << u"world"_s << -1;
+    QTest::newRow("word key inside one") << u"Hello "_s << u"world"_s << -1;
+    QTest::newRow("suggestion button") << u"hi th"_s << QString() << 1;
+}
+
+void TestAccess::dwellSelectsAsAClick()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, key);
+    QFETCH(int, suggestion);
+    auto target = [&]() -> QAbstractButton * {
+        return suggestion >= 0 ? static_cast<QAbstractButton *>(w()->WordSelect(suggestion))
+                               : w()->Command1(keyIndex(w(), key));
+    };
+
+    typeIn(typed);
+    target()->click();
+    const QString clicked = w()->Text1->Text();
+    const int caret = w()->Text1->SelStart();
+
+    typeIn(typed);
+    access()->change(Id::DwellOn, 1);
+    pointTo(target());
+    advance(250 + access()->completionMs(access()->targetId(target())) - 10);
+    QCOMPARE(w()->Text1->Text(), typed);
+    advance(10);
+    QCOMPARE(w()->Text1->Text(), clicked);
+    QCOMPARE(w()->Text1->SelStart(), caret);
+    // Resting on, it selects once.
+    advance(5000);
+    advance(5000);
+    QCOMPARE(w()->Text1->Text(), clicked);
+}
+
+void TestAccess::linkKeyDoesNotChain_data()
+{
+    QTest::addColumn<int>("moveBy");  // pixels to the right after the load, 0 for none
+    QTest::addColumn<bool>("leaves"); // the pointer leaves the key and comes back
+    QTest::addColumn<QString>("typed");
+
+    QTest::newRow("a still pointer") << 0 << false << QString();
+    QTest::newRow("a small move") << 8 << false << QString();
+    QTest::newRow("moved the set distance") << 20 << false << u"Hello "_s;
+    QTest::newRow("left and came back") << 0 << true << u"Hello "_s;
+}
+
+void TestAccess::linkKeyDoesNotChain()
+{
+    QFETCH(int, moveBy);
+    QFETCH(bool, leaves);
+    QFETCH(QString, typed);
+
+    access()->change(Id::DwellOn, 1);
+    access()->change(Id::RearmPx, 20);
+    FaceButton *link = w()->Command1(keyIndex(w(), u"b"_s));
+    const QPoint at(4, link->height() / 2);
+    pointTo(link, at);
+    advance(1250);
+    QTRY_COMPARE(w()->FileName, u"b.kbd"_s);
+    // The key now under the pointer is the word key "hello".
+    FaceButton *under = w()->Command1(keyIndex(w(), u"hello"_s));
+    QCOMPARE(under, link);
+    advance(3000);
+    if (moveBy)
+        pointTo(under, at + QPoint(moveBy, 0));
+    if (leaves) {
+        pointTo(w()->Text1);
+        pointTo(under, at);
+    }
+    advance(1250);
+    advance(1250);
+    QCOMPARE(w()->Text1->Text(), typed);
+    access()->change(Id::RearmPx, 40);
+}
+
+void TestAccess::dwellKeyPauses()
+{
+    FaceButton *dwellKey = w()->Command1(keyIndex(w(), u"[dwell]"_s));
+    // Clicked while dwell is off, the key turns it on.
+    dwellKey->click();
+    QVERIFY(access()->dwell()->isOn());
+    QCOMPARE(dwellKey->paintedCaption, u"Dwell On"_s);
+    // Dwelt on, it pauses dwell: other keys wait, it does not.
+    pointTo(w()->Text1);
+    pointTo(dwellKey);
+    advance(1250);
+    QTRY_VERIFY(access()->dwellPaused());
+    QCOMPARE(dwellKey->paintedCaption, u"Dwell Paused"_s);
+    pointTo(w()->Command1(keyIndex(w(), u"world"_s)));
+    advance(1250);
+    advance(1250);
+    QCOMPARE(w()->Text1->Text(), QString());
+    pointTo(dwellKey);
+    advance(1250);
+    QTRY_VERIFY(!access()->dwellPaused());
+    QCOMPARE(dwellKey->paintedCaption, u"Dwell On"_s);
+    // The shortcut does the same from anywhere.
+    w()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w()));
+    QTest::keyClick(w()->Text1, Qt::Key_F12);
+    QVERIFY(access()->dwellPaused());
+    QTest::keyClick(w()->Text1, Qt::Key_F12);
+    QVERIFY(!access()->dwellPaused());
+}
+
+void TestAccess::suggestionsHoldDuringDwell()
+{
+    typeIn(u"th"_s);
+    access()->change(Id::DwellOn, 1);
+    pointTo(w()->WordSelect(1));
+    advance(600);
+    QVERIFY(w()->WordSelect(1)->dwellProgress() > 0);
+    // The typed word changes meanwhile: the buttons stay as they were.
+    typeIn(u"an"_s);
+    QCOMPARE(w()->WordSelect(0)->ToolTipText, u"the "_s);
+    QCOMPARE(w()->WordSelect(1)->ToolTipText, u"then "_s);
+    // The pointer leaves; once the kept progress runs out they catch up.
+    pointTo(w()->Text1);
+    QCOMPARE(w()->WordSelect(1)->ToolTipText, u"then "_s);
+    advance(800);
+    QCOMPARE(w()->WordSelect(0)->ToolTipText, u"and "_s);
+    QVERIFY(w()->WordSelect(1)->dwellProgress() < 0);
+}
+
+void TestAccess::scanAnswersPrompt_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("left");
+
+    QTest::newRow("yes") << u"yes"_s << QString();
+    QTest::newRow("no") << u"no"_s << u"keep this"_s;
+}
+
+void TestAccess::scanAnswersPrompt()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, left);
+
+    typeIn(u"keep this"_s);
+    access()->change(Id::ScanOn, 1);
+    bool answered = false;
+    whenReady(
+            w(), [this] { return w()->FileName == u"YesNo.kbd"_s && !w()->loadingmap; },
+            [&] {
+                // The scan starts over on the answer keyboard: the row of the
+                // answer, then the answer in it.
+                QWidget *key = w()->Command1(keyIndex(w(), answer));
+                QVERIFY(advanceUntil([&] { return highlighting(key, false); }));
+                pressSpace();
+                QVERIFY(advanceUntil([&] { return highlighting(key, true); }));
+                pressSpace();
+                answered = true;
+            });
+    QVERIFY(click(w(), u"[clear]"_s));
+    QVERIFY(answered);
+    QCOMPARE(w()->Text1->Text(), left);
+    QCOMPARE(w()->FileName, u"home.kbd"_s);
+}
+
+void TestAccess::scanTypesThroughSuggestions()
+{
+    typeIn(u"hi th"_s);
+    w()->WordSelect(1)->click();
+    const QString clicked = w()->Text1->Text();
+
+    typeIn(u"hi th"_s);
+    // Auditory scanning names each place of the highlight.
+    QStringList spoken;
+    access()->speakSeam = [&spoken](const QString &text) { spoken << text; };
+    access()->change(Id::Auditory, 1);
+    access()->change(Id::ScanOn, 1);
+    // The suggestion row is the first group.
+    QVERIFY(highlighting(w()->WordSelect(0), false));
+    QVERIFY(highlighting(w()->WordSelect(3), false));
+    pressSpace();
+    QVERIFY(highlighting(w()->WordSelect(0), true));
+    QVERIFY(w()->WordSelect(0)->scanMark() == FaceButton::ScanMark::Item);
+    QVERIFY(advanceUntil([&] { return highlighting(w()->WordSelect(1), true); }));
+    pressSpace();
+    QCOMPARE(w()->Text1->Text(), clicked);
+    QCOMPARE(clicked, u"hi then "_s);
+    QCOMPARE(spoken.mid(0, 3), QStringList({ u"Suggestions"_s, u"the"_s, u"then"_s }));
+    access()->change(Id::Auditory, 0);
+    access()->speakSeam = [](const QString &) {};
+    // The chosen button flashes; the scan is back at the top, on the new row.
+    QVERIFY(w()->WordSelect(1)->scanMark() == FaceButton::ScanMark::Selected);
+    QCOMPARE(access()->scan()->scanner().highlight().group, 0);
+}
+
+void TestAccess::switchesReachNoControl()
+{
+    access()->change(Id::ScanOn, 1);
+    typeIn(u"ab"_s);
+    // Space in the typing area is a switch; other keys still type.
+    advance(150);
+    QTest::keyClick(w()->Text1, Qt::Key_Space);
+    QTest::keyClick(w()->Text1, Qt::Key_C);
+    QCOMPARE(w()->Text1->Text(), u"abc"_s);
+    QVERIFY(access()->scan()->scanner().highlight().level == Scanning::Highlight::Level::Item);
+    // A mouse button is a switch too: a click on a key does not type it,
+    // unless the mouse buttons are set aside.
+    FaceButton *world = w()->Command1(keyIndex(w(), u"world"_s));
+    advance(300);
+    QTest::mouseClick(world, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY(!w()->Text1->Text().contains(u"world"_s, Qt::CaseInsensitive));
+    access()->change(Id::MouseSwitches, 0);
+    typeIn(u"abc "_s);
+    QTest::mouseClick(world, Qt::LeftButton);
+    QCOMPARE(w()->Text1->Text(), u"abc world "_s);
+    access()->change(Id::MouseSwitches, 1);
+}
+
+void TestAccess::settingsWindowByScanning()
+{
+    access()->change(Id::ScanOn, 1);
+    access()->showSettings();
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    QVERIFY(settings->isVisible());
+    QStringList names;
+    const QList<QList<int>> groups = settings->scanGroups(&names);
+    // Scanning steps over the settings window now: to "Dwell time", then "+".
+    const QList<int> dwellTime = groups.at(names.indexOf(u"Dwell time"_s));
+    QWidget *plus = access()->targetWidget(dwellTime.last());
+    QVERIFY(advanceUntil([&] { return highlighting(plus, false); }));
+    pressSpace();
+    QVERIFY(advanceUntil([&] { return highlighting(plus, true); }));
+    pressSpace();
+    QCOMPARE(access()->settings().value(Id::DwellMs), 1050);
+    QCOMPARE(settingsFile().value(u"dwell/time"_s).toInt(), 1050);
+    // Back at the top the first group is Close, a group of one.
+    QVERIFY(highlighting(access()->targetWidget(groups.at(0).at(0)), true));
+    pressSpace();
+    QVERIFY(!settings->isVisible());
+    QVERIFY(highlighting(w()->Command1(2), false));
+    access()->change(Id::DwellMs, 1000);
+}
+
+QTEST_MAIN(TestAccess)
+#include "tst_access.moc"
