@@ -10,6 +10,7 @@
 // punctuation); every other character that is not white space - punctuation,
 // digits - is one click with or without suggestions.  Case is ignored.
 
+#include "shippedlists.h"
 #include "textfile.h"
 #include "wordlists.h"
 
@@ -20,21 +21,6 @@
 #include <QTextStream>
 
 namespace {
-
-// The lists as the program reads them, without the user word file.
-bool loadLists(const QString &folder, WordTable &table)
-{
-    for (int n = 1; n <= WordTable::kLengths; ++n) {
-        for (int k = 1; k <= WordTable::kLetters; ++k) {
-            const auto lines =
-                    TextFile::readLines(QDir(folder).filePath(WordTable::listFileName(k, n)));
-            if (!lines)
-                return false;
-            table.setList(k, n, lines->join(QString()));
-        }
-    }
-    return true;
-}
 
 bool isWordChar(QChar c)
 {

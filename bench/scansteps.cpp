@@ -21,6 +21,7 @@
 
 #include "keyboardfile.h"
 #include "scanning.h"
+#include "shippedlists.h"
 #include "textfile.h"
 #include "wordlists.h"
 
@@ -196,20 +197,6 @@ struct Writer
         row.clear(); // ". " and ", " clear the row
     }
 };
-
-bool loadLists(const QString &folder, WordTable &table)
-{
-    for (int n = 1; n <= WordTable::kLengths; ++n) {
-        for (int k = 1; k <= WordTable::kLetters; ++k) {
-            const auto lines =
-                    TextFile::readLines(QDir(folder).filePath(WordTable::listFileName(k, n)));
-            if (!lines)
-                return false;
-            table.setList(k, n, lines->join(QString()));
-        }
-    }
-    return true;
-}
 
 struct Result
 {

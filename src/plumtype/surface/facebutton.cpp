@@ -84,6 +84,19 @@ QString FaceButton::spokenName() const
     return caption.trimmed();
 }
 
+QRect FaceButton::pictureRect() const
+{
+    // The picture is drawn in the middle, scaled down when it is larger.
+    const QRect r = rect();
+    QSize size = m_picture.size();
+    const QSize room = r.adjusted(2, 2, -2, -2).size();
+    if (size.width() > room.width() || size.height() > room.height())
+        size.scale(room, Qt::KeepAspectRatio);
+    QRect target(QPoint(0, 0), size);
+    target.moveCenter(r.center() + QPoint(1, 1));
+    return target;
+}
+
 QSize FaceButton::sizeHint() const
 {
     return m_picture.isNull() ? QSize(80, 40) : m_picture.size();
@@ -97,15 +110,10 @@ void FaceButton::paintEvent(QPaintEvent *)
     p.fillRect(r, m_back);
 
     if (!m_picture.isNull()) {
-        QSize size = m_picture.size();
-        const QSize room = r.adjusted(2, 2, -2, -2).size();
-        if (size.width() > room.width() || size.height() > room.height())
-            size.scale(room, Qt::KeepAspectRatio);
-        QRect target(QPoint(0, 0), size);
-        target.moveCenter(r.center() + QPoint(1, 1));
+        QRect target = pictureRect();
         if (down)
             target.translate(1, 1);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, size != m_picture.size());
+        p.setRenderHint(QPainter::SmoothPixmapTransform, target.size() != m_picture.size());
         if (!isEnabled())
             p.setOpacity(0.55);
         p.drawPixmap(target, m_picture);
@@ -164,14 +172,8 @@ QRect FaceButton::labelRect()
     }
     if (m_label.isNull())
         return QRect();
-    // The picture is drawn in the middle, scaled down when it is larger.
-    const QRect r = rect();
-    QSize size = m_picture.size();
-    const QSize room = r.adjusted(2, 2, -2, -2).size();
-    if (size.width() > room.width() || size.height() > room.height())
-        size.scale(room, Qt::KeepAspectRatio);
-    QRect target(QPoint(0, 0), size);
-    target.moveCenter(r.center() + QPoint(1, 1));
+    const QRect target = pictureRect();
+    const QSize size = target.size();
     const double sx = double(size.width()) / m_picture.width();
     const double sy = double(size.height()) / m_picture.height();
     return QRect(target.left() + int(m_label.left() * sx), target.top() + int(m_label.top() * sy),

@@ -57,6 +57,8 @@ private:
     // Where the face shows anything but its background, in button
     // coordinates; found once per picture.
     QRect labelRect();
+    // Where the face picture is drawn: centred, scaled down when too large.
+    QRect pictureRect() const;
 
     QColor m_back = Qt::white;
     QPixmap m_picture;
