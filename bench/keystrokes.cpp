@@ -2,7 +2,15 @@
 // with the suggestion buttons, as a user who takes a word as soon as one of the
 // four buttons offers it, and prints how many clicks that saves.
 //
-//   keystrokes [text file] [words folder]
+//   keystrokes [--learn] [--next] [text file] [words folder]
+//
+// With --learn the user starts with nothing learned and the text is learned
+// online, a sentence at a time as it ends (nothing is read ahead); the buttons
+// then show the learning suggestions, with the word pairs of Pairs.txt when the
+// words folder has one.  With --next a word can also be taken right after the
+// space in front of it, before its first letter, from the next-word row.
+// Single line breaks are the text's own wrapping, not the writer's, and are
+// read as spaces; a blank line ends a sentence.
 //
 // Costs: a letter is one click; choosing a suggestion is one click and inserts
 // the word and its space; a word typed out costs its letters and the space.
@@ -10,6 +18,8 @@
 // punctuation); every other character that is not white space - punctuation,
 // digits - is one click with or without suggestions.  Case is ignored.
 
+#include "folderlookup.h"
+#include "learning.h"
 #include "shippedlists.h"
 #include "textfile.h"
 #include "wordlists.h"
@@ -96,12 +106,120 @@ Totals simulate(const WordTable &table, const QString &text)
     return t;
 }
 
+// Line breaks inside a paragraph become spaces; a paragraph break stays one
+// line break.
+QString unwrapped(const QString &text)
+{
+    QString out = text;
+    out.remove(u'\r');
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out.at(i) != u'\n')
+            continue;
+        qsizetype j = i + 1;
+        while (j < out.size() && (out.at(j) == u' ' || out.at(j) == u'\t'))
+            ++j;
+        if (j < out.size() && out.at(j) == u'\n') {
+            i = j; // a blank line: kept
+            continue;
+        }
+        qsizetype k = i;
+        while (k > 0 && (out.at(k - 1) == u' ' || out.at(k - 1) == u'\t'))
+            --k;
+        if (k > 0 && out.at(k - 1) == u'\n')
+            continue; // the second line break of a blank line
+        out[i] = u' ';
+    }
+    return out;
+}
+
+bool holds(const QStringList &row, const QString &lower)
+{
+    for (const QString &entry : row) {
+        if (entry.toLower() == lower)
+            return true;
+    }
+    return false;
+}
+
+// The same replay as a user whose suggestions learn from what they write.
+Totals simulateLearning(const WordTable &table, const StaticPairs &pairs, const QString &original,
+                        bool next)
+{
+    const QString text = unwrapped(original);
+    const ShippedWords shipped = ShippedWords::fromTable(table);
+    LearnedModel model;
+    Totals t;
+    const qsizetype n = text.size();
+    qsizetype sentence = 0; // start of the sentence not learned yet
+    const auto endSentence = [&](qsizetype end) {
+        Learning::learn(model, QStringView(text).mid(sentence, end - sentence), shipped,
+                        QStringView(text).left(sentence));
+        sentence = end;
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text.at(i);
+        if (c.isSpace()) {
+            ++i;
+            if (c == u'\n')
+                endSentence(i);
+            continue;
+        }
+        if (!c.isLetter()) {
+            ++t.plain;
+            ++t.used;
+            ++i;
+            if (c == u'.' || c == u'!' || c == u'?')
+                endSentence(i);
+            continue;
+        }
+        qsizetype end = i;
+        while (end < n && isWordChar(text.at(end)))
+            ++end;
+        qsizetype trailing = 0;
+        while (text.at(end - 1 - trailing) == u'\'')
+            ++trailing;
+        const QString word = text.mid(i, end - i - trailing);
+        const QString lower = word.toLower();
+        const QString previous = Learning::previousWord(QStringView(text).left(i));
+        QStringList offered;
+        int clicks = 0;
+        if (next) {
+            const QStringList row = Learning::nextWords(model, pairs, previous);
+            if (holds(row, lower))
+                clicks = 1;
+            offered += row;
+        }
+        for (int k = 1; clicks == 0 && k < word.size(); ++k) {
+            const QStringList row =
+                    Learning::suggest(model, pairs, table, previous, word.left(k), offered);
+            if (holds(row, lower))
+                clicks = k + 1;
+            offered += row;
+        }
+        ++t.words;
+        t.plain += word.size() + 1;
+        if (clicks > 0) {
+            t.used += clicks;
+            ++t.taken;
+        } else {
+            t.used += word.size() + 1;
+        }
+        t.plain += trailing;
+        t.used += trailing;
+        i = end;
+    }
+    return t;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool learning = args.removeAll(QStringLiteral("--learn")) > 0;
+    const bool next = args.removeAll(QStringLiteral("--next")) > 0;
     const QString textPath =
             args.size() > 1 ? args.at(1)
                             : QStringLiteral(PLUMTYPE_BENCH_DIR "/texts/pride-and-prejudice-1.txt");
@@ -120,12 +238,26 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const Totals t = simulate(table, *text);
+    StaticPairs pairs;
+    if (learning || next) {
+        const QString pairsPath = FolderLookup::resolve(wordsFolder, QStringLiteral("Pairs.txt"));
+        if (QFileInfo::exists(pairsPath) && !pairs.load(pairsPath)) {
+            out << "cannot read " << pairsPath << Qt::endl;
+            return 1;
+        }
+    }
+    const Totals t =
+            learning || next ? simulateLearning(table, pairs, *text, next) : simulate(table, *text);
     if (t.plain == 0) {
         out << "the text holds nothing to type" << Qt::endl;
         return 1;
     }
     out << "text:                        " << QFileInfo(textPath).fileName() << Qt::endl;
+    if (learning || next) {
+        out << "suggestions:                 learned online"
+            << (next ? ", next word after a space" : "") << Qt::endl;
+        out << "static word pairs:           " << pairs.pairCount() << Qt::endl;
+    }
     out << "words:                       " << t.words << Qt::endl;
     out << "clicks without suggestions:  " << t.plain << Qt::endl;
     out << "clicks with suggestions:     " << t.used << Qt::endl;

@@ -80,7 +80,7 @@ QString pictureFile(const QString &kind, const QString &text)
         { "[delete]", "delete.jpg" }, { "[return]", "return.jpg" }, { "[back]", "back.jpg" },
         { "[clear]", "clear.jpg" },   { "[copy]", "copy.jpg" },     { "[website]", "web.jpg" },
         { "[save]", "save.jpg" },     { "[load]", "load.jpg" },     { "[edit]", "edit.jpg" },
-        { "[game]", "game.jpg" },
+        { "[game]", "game.jpg" },     { "[send]", "send.jpg" },
     };
     for (const auto &p : pictures) {
         if (t == QLatin1String(p.text))
@@ -101,6 +101,7 @@ QString spokenName(const QString &kind, const QString &output)
         { "[back]", "Back" },          { "[website]", "Website" }, { "[save]", "Save" },
         { "[load]", "Load" },          { "[game]", "Game" },       { "[edit]", "Edit" },
         { "[delete]", "Delete" },      { "[dwell]", "Dwell" },     { "[access]", "Access" },
+        { "[send]", "Send" },          { "[learn]", "Learn" },
     };
     QString text = output;
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));

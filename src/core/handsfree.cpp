@@ -54,6 +54,15 @@ const std::array<Field, kCount> &table()
         { Id::MouseSwitches, Kind::Toggle, "scan/mouseButtons"_L1,
           "Mouse buttons are switches"_L1, 0, 1, 1, 1, {} },
         { Id::Auditory, Kind::Toggle, "scan/speak"_L1, "Speak each item"_L1, 0, 1, 1, 0, {} },
+        { Id::LiveTyping, Kind::Toggle, "send/live"_L1,
+          "Type into other programs"_L1, 0, 1, 1, 0, {} },
+        { Id::SendBackend, Kind::Choice, "send/backend"_L1, "Send keys through"_L1, 0, 3, 1, 0,
+          { u"Automatic"_s, u"X11"_s, u"Wayland"_s, u"Clipboard"_s } },
+        { Id::LearnOn, Kind::Toggle, "learn/on"_L1, "Learn from my writing"_L1, 0, 1, 1, 0, {} },
+        { Id::NextWord, Kind::Toggle, "learn/nextWord"_L1,
+          "Suggest the next word"_L1, 0, 1, 1, 0, {} },
+        { Id::LearnPaused, Kind::Toggle, "learn/paused"_L1,
+          "Learning paused"_L1, 0, 1, 1, 0, {} },
     } };
     // clang-format on
     return fields;

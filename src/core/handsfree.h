@@ -8,9 +8,10 @@
 #include <array>
 #include <span>
 
-// The settings of hands-free access (dwell clicking and switch scanning):
-// each with its name in the settings file, its range, its step and its
-// default.  Both features are off by default.  The window reads and writes
+// The settings of hands-free access (dwell clicking and switch scanning),
+// of typing into other programs and of learning suggestions: each with its
+// name in the settings file, its range, its step and its default.  Every
+// feature is off by default.  The window reads and writes
 // them; the rules here only keep every value inside its range.
 namespace HandsFree {
 
@@ -34,8 +35,15 @@ enum class Id {
     Switch2Key,
     MouseSwitches,
     Auditory,
+    // Typing into other programs.
+    LiveTyping,
+    SendBackend,
+    // Suggestions that learn.
+    LearnOn,
+    NextWord,
+    LearnPaused,
 };
-inline constexpr int kCount = static_cast<int>(Id::Auditory) + 1;
+inline constexpr int kCount = static_cast<int>(Id::LearnPaused) + 1;
 
 // How a value is shown and changed.
 enum class Kind {
@@ -88,6 +96,8 @@ QString range(Id id);
 
 enum class ScanMode { Automatic, Step, Held };
 enum class ScanOrder { Groups, Linear };
+// The order of SendBackend's choices.
+enum class SendBackend { Automatic, X11, Wayland, Clipboard };
 
 // One value per field, all at their defaults to begin with.
 class Settings

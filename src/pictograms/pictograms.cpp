@@ -231,13 +231,25 @@ void paintGame(QPainter &p, const QColor &background)
     }
 }
 
+void paintSend(QPainter &p, const QColor &)
+{
+    // A paper plane flying off to the right: the text leaves for another
+    // program.
+    const QPolygonF upper({ { 4, 50 }, { 116, 6 }, { 46, 62 } });
+    const QPolygonF lower({ { 46, 62 }, { 116, 6 }, { 80, 94 } });
+    const QPolygonF fold({ { 46, 62 }, { 80, 94 }, { 50, 96 } });
+    fillRounded(p, upper, kBlue, 5);
+    fillRounded(p, lower, kIndigo, 5);
+    fillRounded(p, fold, kInk, 4);
+}
+
 const Face kFaces[] = {
     { "home", "Home", 100, paintHome },      { "delete", "Delete", 140, paintDelete },
     { "return", "Enter", 120, paintReturn }, { "back", "Back", 110, paintBack },
     { "clear", "Clear", 100, paintClear },   { "copy", "Copy", 100, paintCopy },
     { "web", "Web", 100, paintWeb },         { "save", "Save", 100, paintSave },
     { "load", "Open", 124, paintLoad },      { "edit", "Edit", 100, paintEdit },
-    { "game", "Game", 100, paintGame },
+    { "game", "Game", 100, paintGame },      { "send", "Send", 120, paintSend },
 };
 
 const Face *findFace(const QString &name)
@@ -563,6 +575,7 @@ QList<QPair<QString, QString>> faceFiles()
         { QStringLiteral("load.jpg"), QStringLiteral("load") },
         { QStringLiteral("edit.jpg"), QStringLiteral("edit") },
         { QStringLiteral("game.jpg"), QStringLiteral("game") },
+        { QStringLiteral("send.jpg"), QStringLiteral("send") },
     };
 }
 

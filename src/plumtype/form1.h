@@ -21,8 +21,11 @@
 //   game/scramble.cpp        scramblefinder_Click
 //   speech/                  Speak_Click, kbdfolder_Click, openWebsite: speech and hand-offs
 //   access/                  hands-free access: dwell clicking, switch scanning, their settings
+//   sending/                 typing into other programs: "[send]", live typing, the senders
+//   prediction/learning.cpp  suggestions that learn from the user's writing
 // The rules that need no window are in the core library (src/core).
 
+#include "learning.h"
 #include "surface/facebutton.h"
 #include "surface/textbox.h"
 #include "wordlists.h"
@@ -36,6 +39,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Dialog;
@@ -433,4 +437,67 @@ private:
     // True while a dwell on a suggestion button is in progress: the buttons
     // keep what they offer until it ends.
     bool suggestionsHeld();
+
+    // ---- typing into other programs (sending/) ----
+public:
+    QAction *SendToProgram = nullptr; // Access menu, "Send to Program"
+    class ProgramTyping *programTyping = nullptr;
+    // "[send]" and its menu item: the typing area goes to the program that
+    // last had the focus, and empties.
+    void SendToProgram_Click();
+
+private:
+    friend class ProgramTyping;
+    void createSending();
+    // A key or a suggestion changed the typing area: live typing sends it.
+    void liveSync();
+    // Prompts and name entries in progress: the typing area is theirs.
+    int m_promptDepth = 0;
+
+    // ---- learning suggestions (prediction/learning.cpp) ----
+public:
+    // A commit point (speak, save, copy, send, clear, close): what the typing
+    // area holds that was not learned yet is learned, unless learning is off
+    // or paused.
+    void learnAtCommit();
+    // The typing area was emptied or replaced as a whole ("[clear]", "[send]",
+    // an opened text): what it holds now counts as learned already.
+    void learnFrom(const QString &text) { m_lastCommitted = text; }
+    // The learned model is read off the start-up path; until it is there the
+    // suggestions are the word lists' own.
+    bool learningReady() const { return m_learned != nullptr; }
+    Q_SIGNAL void learningLoaded();
+    // For the settings window: the learned words by count, forgetting one,
+    // forgetting everything (the file is deleted).
+    QList<LearnedModel::Word> learnedWords() const;
+    void forgetLearnedWord(const QString &word);
+    bool forgetAllLearned();
+    // Writes the learned model now when it changed.
+    void saveLearned();
+
+private:
+    void createLearning();
+    // "[learn]": learning turned on, then paused and taken up again.
+    void learnCommand();
+    void learningSettingsChanged();
+    void loadLearning();
+    void paintLearnKeys();
+    QString learnedPath() const;
+    // The suggestion row when learning decides it; nullopt when the word
+    // lists' own rules hold.  `nextWord` is set when the row offers whole
+    // next words after a space.
+    std::optional<QStringList> learnedRow(const QString &currentword, bool *nextWord);
+    // A click on a next-word suggestion: the word goes in as a word key's.
+    void insertNextWord(const QString &word);
+
+    std::unique_ptr<LearnedModel> m_learned;
+    std::unique_ptr<StaticPairs> m_staticPairs;
+    std::unique_ptr<ShippedWords> m_shippedWords;
+    class QThread *m_learnLoader = nullptr;
+    QString m_lastCommitted;    // the typing area at the last commit
+    QStringList m_offered;      // shown already for the word being typed
+    qsizetype m_offeredAt = -1; // where that word starts
+    QString m_rowFor;           // the letters the row below was made for
+    QStringList m_row;
+    QTimer m_learnSaveTimer;
 };

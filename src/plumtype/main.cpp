@@ -9,8 +9,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,10 +52,52 @@ int screenshot(Form1 &window, const QString &path)
     return 0;
 }
 
+// In a Wayland session Plumtype runs as an XWayland client when it can: its
+// window can then refuse the keyboard focus, so that the keys it sends reach
+// the program being written in.  A platform the user chose stays.
+void preferXWayland()
+{
+    if (qEnvironmentVariable("XDG_SESSION_TYPE") != u"wayland"
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+// A termination signal closes the window as the close box does, so that the
+// keys Plumtype holds are let go and nothing learned is lost.
+int g_signalPipe[2] = { -1, -1 };
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void closeOnSignals(QWidget *window)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
+        char byte;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        window->close();
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : { SIGTERM, SIGINT, SIGHUP })
+        ::sigaction(signal, &action, nullptr);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    preferXWayland();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("plumtype"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PLUMTYPE_VERSION));
@@ -85,6 +132,7 @@ int main(int argc, char *argv[])
     }
 
     Form1 window(choice.folder, choice.readOnlyReason);
+    closeOnSignals(&window);
     window.show();
     if (parser.isSet(screenshotOption))
         return screenshot(window, parser.value(screenshotOption));

@@ -68,6 +68,7 @@ const QStringList kCommands = {
     QStringLiteral("[back]"),   QStringLiteral("[website]"), QStringLiteral("[save]"),
     QStringLiteral("[load]"),   QStringLiteral("[game]"),    QStringLiteral("[edit]"),
     QStringLiteral("[delete]"), QStringLiteral("[dwell]"),   QStringLiteral("[access]"),
+    QStringLiteral("[send]"),   QStringLiteral("[learn]"),
 };
 
 // Characters a typed file name loses to a space.
@@ -497,6 +498,7 @@ void tst_ShippedKeyboards::homeKeys()
         QStringLiteral("[back]"), QStringLiteral("[delete]"), QStringLiteral("[clear]"),
         QStringLiteral("[copy]"), QStringLiteral("[return]"), QStringLiteral("[save]"),
         QStringLiteral("[load]"), QStringLiteral("[game]"),   QStringLiteral("[website]"),
+        QStringLiteral("[send]"), QStringLiteral("[learn]"),
     };
     for (const QString &command : commands)
         QVERIFY2(has(home, kLetter, command), qPrintable(command));

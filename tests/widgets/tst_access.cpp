@@ -164,8 +164,8 @@ void TestAccess::menuAndSettingsFile()
     QStringList items;
     for (QAction *a : w()->AccessMenu->actions())
         items << a->text();
-    QCOMPARE(items,
-             QStringList({ u"&Dwell Clicking"_s, u"&Switch Scanning"_s, u"&Settings..."_s }));
+    QCOMPARE(items, QStringList({ u"&Dwell Clicking"_s, u"&Switch Scanning"_s, u"&Settings..."_s,
+                                  u"Send to &Program"_s }));
     // Locked and unlocked with the others.
     w()->LockMenu();
     QVERIFY(!w()->AccessMenu->menuAction()->isEnabled());

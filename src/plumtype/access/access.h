@@ -33,6 +33,8 @@ class QAbstractButton;
 class DwellController;
 class ScanController;
 class AccessSettingsWindow;
+class QGridLayout;
+class QListWidget;
 
 class HandsFreeAccess : public QObject
 {
@@ -42,6 +44,7 @@ public:
     ~HandsFreeAccess() override;
 
     const HandsFree::Settings &settings() const { return m_settings; }
+    Form1 *form() const { return m_form; }
     // Changes one setting: it takes effect at once and is written to the
     // settings file.
     void change(HandsFree::Id id, int value);
@@ -207,6 +210,8 @@ public:
     // A switch key is being chosen: the next key pressed becomes it.
     bool capturing() const { return m_capturing >= 0; }
     void capture(int key);
+    // The learned words with their counts, shown again.
+    void refreshLearned();
 
 signals:
     void shownOrHidden();
@@ -232,4 +237,10 @@ private:
     QList<FaceButton *> m_buttons; // by id - 1000
     FaceButton *m_close = nullptr;
     int m_capturing = -1; // the row whose key is being chosen
+    // What learning has learned: the words by count, forgetting them.
+    QListWidget *m_learned = nullptr;
+    FaceButton *m_forgetWord = nullptr;
+    FaceButton *m_forgetAll = nullptr;
+    bool m_forgetAllAsked = false;
+    void addLearnedWords(QGridLayout *grid, int line);
 };

@@ -5,6 +5,7 @@
 #include "form1.h"
 
 #include "facetext.h"
+#include "sending/programtyping.h"
 #include "surface/dialog.h"
 
 #include <QAbstractButton>
@@ -224,6 +225,7 @@ void HandsFreeAccess::showSettings()
 {
     if (!m_settingsWindow) {
         m_settingsWindow = new AccessSettingsWindow(this, m_form);
+        m_form->programTyping->keepFocusOff(m_settingsWindow);
         // Whatever comes to lie under a still pointer waits for it to move.
         connect(m_settingsWindow, &AccessSettingsWindow::shownOrHidden, m_dwell,
                 &DwellController::keysReplaced);

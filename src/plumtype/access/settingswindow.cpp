@@ -3,11 +3,13 @@
 // are painted faces like the keys, so dwell and scanning reach them too.
 #include "access/access.h"
 
+#include "form1.h"
 #include "surface/twips.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QListWidget>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -47,8 +49,12 @@ AccessSettingsWindow::AccessSettingsWindow(HandsFreeAccess *access, QWidget *par
     outer->addLayout(columns);
     QGridLayout *grid = nullptr;
     int line = 0;
+    // A feature's switch heads its part of the window.
+    const auto heads = [](Id id) {
+        return id == Id::DwellOn || id == Id::ScanOn || id == Id::LiveTyping || id == Id::LearnOn;
+    };
     for (const HandsFree::Field &f : HandsFree::fields()) {
-        if (f.id == Id::DwellOn || f.id == Id::ScanOn) {
+        if (f.id == Id::DwellOn || f.id == Id::ScanOn || f.id == Id::LiveTyping) {
             // A column for each feature, headed by its switch.
             if (grid)
                 grid->setRowStretch(line, 1);
@@ -61,8 +67,7 @@ AccessSettingsWindow::AccessSettingsWindow(HandsFreeAccess *access, QWidget *par
         const QString range = HandsFree::range(f.id);
         auto *name = new QLabel(
                 range.isEmpty() ? QString(f.label) : QString(f.label) + u'\n' + range, this);
-        name->setFont(Fonts::verdana(f.id == Id::DwellOn || f.id == Id::ScanOn ? 11 : 9,
-                                     f.id == Id::DwellOn || f.id == Id::ScanOn));
+        name->setFont(Fonts::verdana(heads(f.id) ? 11 : 9, heads(f.id)));
         grid->addWidget(name, line, 0);
         row.value = new QLabel(this);
         row.value->setFont(Fonts::verdana(12, true));
@@ -119,9 +124,67 @@ AccessSettingsWindow::AccessSettingsWindow(HandsFreeAccess *access, QWidget *par
         m_rows.append(row);
         ++line;
     }
+    addLearnedWords(grid, line);
+    line += 2;
     grid->setRowStretch(line, 1);
     refresh();
     adjustSize();
+}
+
+void AccessSettingsWindow::addLearnedWords(QGridLayout *grid, int line)
+{
+    auto *title = new QLabel(QStringLiteral("Learned words"), this);
+    title->setFont(Fonts::verdana(9, false));
+    grid->addWidget(title, line, 0, Qt::AlignTop);
+    m_learned = new QListWidget(this);
+    m_learned->setFont(Fonts::verdana(12, false));
+    m_learned->setMinimumHeight(3 * kButtonHeight);
+    grid->addWidget(m_learned, line, 1, 1, 3);
+    m_forgetWord = makeButton(QStringLiteral("Forget word"), 2 * kButtonHeight + 40);
+    m_forgetAll = makeButton(QStringLiteral("Forget all"), 2 * kButtonHeight + 40);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_forgetWord);
+    buttons->addWidget(m_forgetAll);
+    grid->addLayout(buttons, line + 1, 1, 1, 3);
+
+    connect(m_forgetWord, &QAbstractButton::clicked, this, [this] {
+        const QListWidgetItem *item = m_learned->currentItem();
+        if (!item)
+            return;
+        m_access->form()->forgetLearnedWord(item->data(Qt::UserRole).toString());
+        refreshLearned();
+    });
+    // Everything goes only when asked twice.
+    connect(m_forgetAll, &QAbstractButton::clicked, this, [this] {
+        if (!m_forgetAllAsked) {
+            m_forgetAllAsked = true;
+            paintFace(m_forgetAll, QStringLiteral("Sure? Forget"));
+            return;
+        }
+        m_access->form()->forgetAllLearned();
+        refreshLearned();
+    });
+    connect(m_access->form(), &Form1::learningLoaded, this, &AccessSettingsWindow::refreshLearned);
+}
+
+void AccessSettingsWindow::refreshLearned()
+{
+    m_forgetAllAsked = false;
+    paintFace(m_forgetAll, QStringLiteral("Forget all"));
+    const QString kept = m_learned->currentItem()
+                                 ? m_learned->currentItem()->data(Qt::UserRole).toString()
+                                 : QString();
+    m_learned->clear();
+    for (const LearnedModel::Word &w : m_access->form()->learnedWords()) {
+        auto *item = new QListWidgetItem(w.word + QStringLiteral("  (") + QString::number(w.count)
+                                         + u')');
+        item->setData(Qt::UserRole, w.word);
+        m_learned->addItem(item);
+        if (w.word == kept)
+            m_learned->setCurrentItem(item);
+    }
+    if (!m_learned->currentItem() && m_learned->count() > 0)
+        m_learned->setCurrentRow(0);
 }
 
 FaceButton *AccessSettingsWindow::makeButton(const QString &text, int width)
@@ -190,6 +253,9 @@ QList<QList<int>> AccessSettingsWindow::scanGroups(QStringList *names) const
         groups.append(ids);
         labels.append(QString(HandsFree::field(row.id).label));
     }
+    groups.append({ m_forgetWord->property("accessTarget").toInt(),
+                    m_forgetAll->property("accessTarget").toInt() });
+    labels.append(QStringLiteral("Learned words"));
     if (names)
         *names = labels;
     return groups;
@@ -213,6 +279,7 @@ void AccessSettingsWindow::capture(int key)
 void AccessSettingsWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    refreshLearned();
     emit shownOrHidden();
 }
 

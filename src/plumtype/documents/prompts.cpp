@@ -20,8 +20,21 @@ bool Form1::waitUntil(const std::function<bool()> &done)
     return !killme;
 }
 
+namespace {
+
+// The typing area belongs to a prompt while it lasts.
+struct PromptScope
+{
+    explicit PromptScope(int &depth) : m_depth(depth) { ++m_depth; }
+    ~PromptScope() { --m_depth; }
+    int &m_depth;
+};
+
+} // namespace
+
 std::optional<QString> Form1::promptAnswer(const QString &question, const QString &keyboard)
 {
+    const PromptScope scope(m_promptDepth);
     LockMenu();
     const QString remembered = Text1->Text();
     Text1->setText(question);
@@ -61,6 +74,7 @@ void Form1::okayprompt(const QString &message)
 
 std::optional<Form1::NameAnswer> Form1::askName(const NameRequest &request)
 {
+    const PromptScope scope(m_promptDepth);
     LockMenu();
     const QString remembered = Text1->Text();
     // The entry is found by its prompt without the final space.

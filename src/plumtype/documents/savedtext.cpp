@@ -4,6 +4,7 @@
 #include "form1.h"
 
 #include "folderlookup.h"
+#include "sending/programtyping.h"
 #include "surface/dialog.h"
 #include "textfile.h"
 
@@ -39,6 +40,7 @@ void Form1::FileSave_Click()
     if (killme)
         return;
     Text1->setText(answer->remembered);
+    learnAtCommit();
     UnLockMenu();
 }
 
@@ -52,6 +54,7 @@ void Form1::FileOpen_Click()
     // a window of its own, does.
     centralWidget()->setEnabled(false);
     menuBar()->setEnabled(false);
+    programTyping->keepFocusOff(dialog);
     dialog->show();
     {
         QEventLoop loop;
@@ -79,6 +82,8 @@ void Form1::FileOpen_Click()
     // Every line comes back with its line break: one more at the end than
     // the saved text had.
     Text1->setText(TextFile::joinLines(*lines));
+    // An opened text was written before: it is not learned again.
+    learnFrom(Text1->Text());
     SaveFileName = info.fileName();
     tp = static_cast<int>(Text1->Text().size());
     Text1->setSelStart(tp);

@@ -21,7 +21,10 @@ void Form1::clearmap()
             key = new FaceButton(m_keyPanel);
             key->resize(anchor->size());
             key->setFont(anchor->font());
-            connect(key, &QAbstractButton::clicked, this, [this, i] { Command1_Click(i); });
+            connect(key, &QAbstractButton::clicked, this, [this, i] {
+                Command1_Click(i);
+                liveSync();
+            });
             Command1.set(i, key);
         }
         key->hide();

@@ -21,12 +21,16 @@ void Form1::suggest(QString &currentword)
         WordSelect(i)->ToolTipText.clear();
         WordSelect(i)->setEnabled(false);
     }
-    if (currentword.isEmpty())
+    // With learning on, the learned words and pairs come first, and right
+    // after a space the next word may be offered.
+    bool nextWord = false;
+    const std::optional<QStringList> learned = learnedRow(currentword, &nextWord);
+    if (currentword.isEmpty() && !nextWord)
         return;
     currentword.replace(QLatin1String("\r\n"), QLatin1String(" "));
     Picture1->resize(WordSelect(0)->size());
 
-    const QStringList offered = WordLists::suggest(wordlists, currentword);
+    const QStringList offered = learned ? *learned : WordLists::suggest(wordlists, currentword);
     for (int b = 0; b < offered.size(); ++b) {
         FaceButton *button = WordSelect(b);
         // The face adds the space that a click types behind the word.
@@ -36,7 +40,8 @@ void Form1::suggest(QString &currentword)
         button->setEnabled(true);
         button->show();
         button->ToolTipText = caption;
-        button->Tag.clear();
+        // A next word goes in as a word key's would.
+        button->Tag = nextWord ? QStringLiteral("next") : QString();
         button->raise();
     }
     for (int i = static_cast<int>(offered.size()); i < 4; ++i) {
@@ -52,6 +57,10 @@ void Form1::WordSelect_Click(int Index)
         return;
     for (int i = 0; i < 4; ++i)
         WordSelect(i)->setEnabled(true);
+    if (WordSelect(Index)->Tag == u"next") {
+        insertNextWord(TextRules::trimSpaces(WordSelect(Index)->ToolTipText));
+        return;
+    }
     const TypingRules::Edit e =
             TypingRules::wordSelectClick(Text1->Text(), Text1->SelStart(), Text1->SelLength(),
                                          WordSelect(Index)->ToolTipText, tp);

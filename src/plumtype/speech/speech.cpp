@@ -64,6 +64,7 @@ void Form1::Speak_Click()
     const QString text = Text1->Text();
     if (killme || m_speaking || text.trimmed().isEmpty())
         return;
+    learnAtCommit();
     QTextToSpeech *v = voice();
     if (!v || !speakAndWait(v, text)) {
         okayprompt(QStringLiteral("Plumtype cannot read your text aloud: no text-to-speech "

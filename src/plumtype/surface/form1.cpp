@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QThread>
 #include <QToolButton>
 
 namespace {
@@ -58,6 +59,9 @@ Form1::Form1(const QString &programFolder, const QString &readOnlyReason, QWidge
 Form1::~Form1()
 {
     killme = true;
+    // The learned model may still be being read.
+    if (m_learnLoader)
+        m_learnLoader->wait();
 }
 
 QString Form1::programPath(const QString &relative) const
@@ -256,7 +260,10 @@ void Form1::createMenus()
 void Form1::connectHandlers()
 {
     for (int i = 0; i < 4; ++i)
-        connect(WordSelect(i), &QAbstractButton::clicked, this, [this, i] { WordSelect_Click(i); });
+        connect(WordSelect(i), &QAbstractButton::clicked, this, [this, i] {
+            WordSelect_Click(i);
+            liveSync();
+        });
     Text1->onChange = [this] { Text1_Change(); };
     Text1->onKeyPress = [this](int &keyAscii) { Text1_KeyPress(keyAscii); };
     Text1->onClick = [this] { Text1_Click(); };
@@ -270,6 +277,8 @@ void Form1::connectHandlers()
     connectSpeechAndHandoffs();
     connectEditor();
     createAccess();
+    createSending();
+    createLearning();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

@@ -96,6 +96,8 @@ void Form1::Form_Unload()
 {
     if (killme)
         return;
+    learnAtCommit();
+    saveLearned();
     killme = true;
     emit closing();
     if (dialog)

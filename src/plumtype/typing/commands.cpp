@@ -3,6 +3,7 @@
 // on the keyboard, or run a menu command.
 #include "form1.h"
 
+#include "sending/programtyping.h"
 #include "typingrules.h"
 
 #include <QClipboard>
@@ -18,6 +19,7 @@ bool Form1::isCommandKey(const QString &text)
         QStringLiteral("[back]"),   QStringLiteral("[website]"), QStringLiteral("[save]"),
         QStringLiteral("[load]"),   QStringLiteral("[game]"),    QStringLiteral("[edit]"),
         QStringLiteral("[delete]"), QStringLiteral("[dwell]"),   QStringLiteral("[access]"),
+        QStringLiteral("[send]"),   QStringLiteral("[learn]"),
     };
     return commands.contains(text);
 }
@@ -30,6 +32,7 @@ Form1::ClickEnd Form1::commandKey(int Index, const QString &command)
         QStringLiteral("[copy]"),    QStringLiteral("[clear]"), QStringLiteral("[back]"),
         QStringLiteral("[website]"), QStringLiteral("[save]"),  QStringLiteral("[load]"),
         QStringLiteral("[game]"),    QStringLiteral("[edit]"),  QStringLiteral("[delete]"),
+        QStringLiteral("[send]"),
     };
     if (blockedInGame.contains(command) && gameRunning())
         return ClickEnd::Ends;
@@ -45,6 +48,7 @@ Form1::ClickEnd Form1::commandKey(int Index, const QString &command)
         clipboard->clear();
         pause(100);
         clipboard->setText(Text1->Text());
+        learnAtCommit();
         disableSuggestions();
         const int length = static_cast<int>(Text1->Text().size());
         okayprompt(QStringLiteral("Your text has been copied to your clipboard.\r\nYou may use "
@@ -59,7 +63,11 @@ Form1::ClickEnd Form1::commandKey(int Index, const QString &command)
         toggleLock(Command1(Index));
     } else if (command == u"[clear]") {
         if (yesnoprompt(QStringLiteral("Are you sure you want to erase all of your typing?"))) {
+            learnAtCommit();
+            // What was typed into another program stays there.
+            programTyping->forget();
             Text1->setText(QString());
+            learnFrom(QString());
             disableSuggestions();
         }
     } else if (command == u"[return]") {
@@ -114,6 +122,10 @@ Form1::ClickEnd Form1::commandKey(int Index, const QString &command)
         }
     } else if (command == u"[dwell]" || command == u"[access]") {
         accessCommand(command);
+    } else if (command == u"[send]") {
+        SendToProgram_Click();
+    } else if (command == u"[learn]") {
+        learnCommand();
     }
     return ClickEnd::Finish;
 }

@@ -2,6 +2,8 @@
 // it and on clicks into it; and the editor's two key-text boxes kept equal.
 #include "form1.h"
 
+#include "sending/programtyping.h"
+
 #include "typingrules.h"
 
 void Form1::Text1_Change()
@@ -40,6 +42,10 @@ void Form1::Text1_KeyPress(int &KeyAscii)
 
 void Form1::Text1_Click()
 {
+    // While live typing is on the caret stays at the end: what is typed
+    // next must continue what the other program has been sent.
+    if (programTyping && programTyping->live())
+        Text1->setSelStart(static_cast<int>(Text1->Text().size()));
     tp = Text1->SelStart();
 }
 

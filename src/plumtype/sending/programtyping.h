@@ -1,0 +1,72 @@
+#pragma once
+
+// Form1's side of typing into other programs: "[send]", live typing and the
+// window's focus while it types (sending/sendto.cpp).
+
+#include "sending/sender.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class Form1;
+
+class ProgramTyping : public QObject, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+public:
+    explicit ProgramTyping(Form1 *form);
+    ~ProgramTyping() override;
+
+    // The setting "Type into other programs".
+    bool live() const { return m_live; }
+    // The sender, made on first use.
+    KeySender *sender();
+    // Tests put a sender of their own here.
+    void setSender(std::unique_ptr<KeySender> sender);
+
+    // "[send]": the whole typing area goes to the program that last had the
+    // focus, and the typing area empties.
+    void send();
+    // A key changed the typing area: while live typing is on, the other
+    // program gets the difference.  Nothing is sent while a prompt, a game,
+    // the editor or key-text entry has the typing area.
+    void sync();
+    // "[clear]": the record of what was sent empties; nothing is sent.
+    void forget();
+    // What the other program has been sent since the last clear.
+    const QString &record() const { return m_sent; }
+    // Every key and modifier let go, borrowed keycodes given back.
+    void releaseAll();
+    // A window that a key opens takes no focus while live typing is on.
+    void keepFocusOff(QWidget *window);
+
+    // The settings were changed: the mode is taken up or left.
+    void apply();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // On X11 the window manager names the active window in a property of
+    // the root window: each change of it is a program taking the focus.
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override;
+
+private:
+    void setNoFocus(bool on);
+    void noteFocusSoon();
+    bool typingAreaBusy() const;
+
+    Form1 *m_form;
+    std::unique_ptr<KeySender> m_sender;
+    int m_senderBackend = -1; // the choice the sender was made for
+    QString m_sent;
+    bool m_live = false;
+    bool m_noFocus = false;
+    bool m_toldUnreachable = false;
+    bool m_sending = false;
+    QTimer m_noteFocus;
+};

@@ -1,0 +1,106 @@
+// Choosing the sender, and the clipboard sender that serves when no other can.
+
+#include "sending/sender.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace {
+
+class ClipboardSender : public KeySender
+{
+public:
+    explicit ClipboardSender(const QString &why) : m_why(why) { }
+
+    QString name() const override { return QStringLiteral("Clipboard"); }
+    bool isReady() const override { return true; }
+    // Why no sender that reaches programs could serve, when one was tried.
+    QString why() const override { return m_why; }
+    bool reachesPrograms() const override { return false; }
+
+    bool type(const QString &text) override
+    {
+        QString platformText = text;
+#ifndef Q_OS_WIN
+        platformText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+        QGuiApplication::clipboard()->setText(platformText);
+        return true;
+    }
+    bool backspace(int) override
+    {
+        return false;
+    }
+    void releaseAll() override { }
+
+private:
+    QString m_why;
+};
+
+bool isGnomeOrKde()
+{
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
+    return desktop.contains(QLatin1String("GNOME")) || desktop.contains(QLatin1String("KDE"));
+}
+
+} // namespace
+
+#ifndef PLUMTYPE_HAVE_WAYLAND
+// Built without the Wayland sender.
+std::unique_ptr<KeySender> makeWaylandSender(QString *why)
+{
+    if (why)
+        *why = QStringLiteral("Plumtype was built without typing into Wayland programs.");
+    return nullptr;
+}
+#endif
+
+std::unique_ptr<KeySender> makeClipboardSender()
+{
+    return std::make_unique<ClipboardSender>(QString());
+}
+
+std::unique_ptr<KeySender> makeSender(KeySender::Backend backend)
+{
+    QString why;
+    std::unique_ptr<KeySender> sender;
+    switch (backend) {
+    case KeySender::Backend::X11:
+        sender = makeX11Sender(&why);
+        break;
+    case KeySender::Backend::Wayland:
+        sender = makeWaylandSender(&why);
+        break;
+    case KeySender::Backend::Clipboard:
+        break;
+    case KeySender::Backend::Automatic: {
+        const QString platform = QGuiApplication::platformName();
+        const bool hasX = !qEnvironmentVariableIsEmpty("DISPLAY");
+        const bool waylandSession =
+                qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+                || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        if (platform == QLatin1String("xcb")) {
+            // An X11 session, or Plumtype running under XWayland: on wlroots
+            // desktops the virtual keyboard reaches native programs too.
+            if (waylandSession && !isGnomeOrKde())
+                sender = makeWaylandSender(&why);
+            if (!sender)
+                sender = makeX11Sender(&why);
+        } else if (platform.startsWith(QLatin1String("wayland"))
+                   || (waylandSession && platform != QLatin1String("offscreen")
+                       && platform != QLatin1String("minimal"))) {
+            // GNOME and KDE offer no virtual keyboard: only XWayland programs
+            // can be reached there.
+            if (!isGnomeOrKde())
+                sender = makeWaylandSender(&why);
+            if (!sender && hasX)
+                sender = makeX11Sender(&why);
+        }
+        // Anything else (offscreen, minimal) never types into the desktop.
+        break;
+    }
+    }
+    if (sender)
+        return sender;
+    return std::make_unique<ClipboardSender>(why);
+}

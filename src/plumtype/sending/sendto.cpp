@@ -1,0 +1,289 @@
+// Typing into other programs from the main window: the "[send]" key and its
+// menu item, live typing after every key, and a window that keeps its hands
+// off the keyboard focus while it types.
+#include "sending/programtyping.h"
+
+#include "access/access.h"
+#include "form1.h"
+#include "keyinjection.h"
+#include "surface/dialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+
+using HandsFree::Id;
+
+namespace {
+
+const QString kOnClipboard =
+        QStringLiteral("Your text has been put on the clipboard: Plumtype cannot type into the "
+                       "program you are using.\r\nUse paste in that program to place it there.");
+const QString kNoProgram =
+        QStringLiteral("Plumtype could not find the program to type into. Click in that "
+                       "program, then send your text again.");
+const QString kNotTyped =
+        QStringLiteral("Your text could not be typed into the other program. It is still here.");
+const QString kLiveUnreachable =
+        QStringLiteral("Plumtype cannot type into the program you are using as you write. Your "
+                       "typing stays here: Send puts it on the clipboard for you to paste.");
+
+} // namespace
+
+// ---- Form1's side ----
+
+void Form1::createSending()
+{
+    SendToProgram = AccessMenu->addAction(QStringLiteral("Send to &Program"));
+    programTyping = new ProgramTyping(this);
+    connect(SendToProgram, &QAction::triggered, this, &Form1::SendToProgram_Click);
+}
+
+void Form1::SendToProgram_Click()
+{
+    if (killme || editmode || gameRunning() || m_promptDepth > 0)
+        return;
+    programTyping->send();
+}
+
+void Form1::liveSync()
+{
+    if (programTyping)
+        programTyping->sync();
+}
+
+// ---- ProgramTyping ----
+
+ProgramTyping::ProgramTyping(Form1 *form) : QObject(form), m_form(form)
+{
+    connect(form->handsFree, &HandsFreeAccess::settingsChanged, this, &ProgramTyping::apply);
+    // The program to type into is the one that takes the focus from us, or
+    // that the user moves to meanwhile.
+    m_noteFocus.setSingleShot(true);
+    m_noteFocus.setInterval(50);
+    connect(&m_noteFocus, &QTimer::timeout, this, [this] {
+        if (!m_form->killme)
+            sender()->noteFocus();
+    });
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    noteFocusSoon();
+            });
+    if (QGuiApplication::platformName() == u"xcb")
+        qApp->installNativeEventFilter(this);
+    // The pointer coming over the keyboard: the focus is still where the
+    // user was writing.
+    form->installEventFilter(this);
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, &ProgramTyping::releaseAll);
+    connect(form, &Form1::closing, this, &ProgramTyping::releaseAll);
+    apply();
+}
+
+ProgramTyping::~ProgramTyping()
+{
+    qApp->removeNativeEventFilter(this);
+    releaseAll();
+}
+
+KeySender *ProgramTyping::sender()
+{
+    const int backend = m_form->handsFree->settings().value(Id::SendBackend);
+    if (!m_sender || backend != m_senderBackend) {
+        if (m_sender)
+            m_sender->releaseAll();
+        m_sender = makeSender(static_cast<KeySender::Backend>(backend));
+        m_senderBackend = backend;
+        m_sender->noteFocus();
+    }
+    return m_sender.get();
+}
+
+void ProgramTyping::setSender(std::unique_ptr<KeySender> sender)
+{
+    if (m_sender)
+        m_sender->releaseAll();
+    m_sender = std::move(sender);
+    m_senderBackend = m_form->handsFree->settings().value(Id::SendBackend);
+}
+
+void ProgramTyping::noteFocusSoon()
+{
+    // The desktop names the new focus a moment later; a burst of changes
+    // is looked at once.
+    if (!m_noteFocus.isActive())
+        m_noteFocus.start();
+}
+
+bool ProgramTyping::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    constexpr quint8 kPropertyNotify = 28;
+    if (eventType == "xcb_generic_event_t"
+        && (static_cast<const quint8 *>(message)[0] & 0x7f) == kPropertyNotify)
+        noteFocusSoon();
+    return false;
+}
+
+bool ProgramTyping::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_form && event->type() == QEvent::Enter && !m_form->killme
+        && qGuiApp->applicationState() != Qt::ApplicationActive)
+        sender()->noteFocus();
+    return QObject::eventFilter(watched, event);
+}
+
+bool ProgramTyping::typingAreaBusy() const
+{
+    const Form1 *f = m_form;
+    return f->killme || f->m_promptDepth > 0 || f->editmode || f->eMode || f->keytextentry
+           || f->gameRunning();
+}
+
+void ProgramTyping::apply()
+{
+    const bool live = m_form->handsFree->settings().on(Id::LiveTyping);
+    if (m_sender && m_form->handsFree->settings().value(Id::SendBackend) != m_senderBackend) {
+        m_sender->releaseAll();
+        m_sender.reset();
+    }
+    if (live == m_live)
+        return;
+    m_live = live;
+    // What is in the typing area now stays here: only what is typed from now
+    // on goes to the other program.
+    m_sent = m_form->Text1->Text();
+    m_toldUnreachable = false;
+    if (!live)
+        releaseAll();
+    setNoFocus(live);
+    // The sender is made now, not at the first key: a virtual keyboard needs
+    // a moment before the desktop takes its keys.
+    if (live)
+        sender();
+}
+
+void ProgramTyping::setNoFocus(bool on)
+{
+    if (on == m_noFocus)
+        return;
+    m_noFocus = on;
+    // An always-on-top tool window that is never activated: the program being
+    // typed into keeps the focus while the keys are clicked.
+    QWidget *w = m_form;
+    const bool visible = w->isVisible();
+    const QPoint place = w->pos();
+    Qt::WindowFlags flags = w->windowFlags() & ~Qt::WindowType_Mask;
+    flags |= on ? Qt::Tool : Qt::Window;
+    flags.setFlag(Qt::WindowDoesNotAcceptFocus, on);
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    w->setAttribute(Qt::WA_ShowWithoutActivating, on);
+    w->setWindowFlags(flags);
+    for (QWidget *control :
+         { static_cast<QWidget *>(m_form->Speak), static_cast<QWidget *>(m_form->Text1) })
+        control->setFocusPolicy(on ? Qt::NoFocus : Qt::StrongFocus);
+    if (visible) {
+        w->move(place);
+        w->show();
+    }
+    // The windows that keys open (the saved-text picker, the settings) take
+    // no focus either.
+    keepFocusOff(m_form->dialog);
+    if (m_form->handsFree->settingsWindow())
+        keepFocusOff(m_form->handsFree->settingsWindow());
+}
+
+void ProgramTyping::keepFocusOff(QWidget *window)
+{
+    if (!window || window->testAttribute(Qt::WA_ShowWithoutActivating) == m_noFocus)
+        return;
+    const bool visible = window->isVisible();
+    window->setAttribute(Qt::WA_ShowWithoutActivating, m_noFocus);
+    window->setWindowFlag(Qt::WindowDoesNotAcceptFocus, m_noFocus);
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, m_noFocus);
+    if (visible)
+        window->show();
+}
+
+void ProgramTyping::sync()
+{
+    if (!m_live || m_sending || typingAreaBusy())
+        return;
+    TextBox *area = m_form->Text1;
+    const QString now = area->Text();
+    if (now != m_sent) {
+        KeySender *s = sender();
+        if (!s->reachesPrograms()) {
+            m_sent = now;
+            if (!m_toldUnreachable) {
+                m_toldUnreachable = true;
+                m_form->okayprompt(kLiveUnreachable);
+            }
+        } else {
+            const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
+            m_sending = true;
+            if (change.backspaces > 0)
+                s->backspace(change.backspaces);
+            if (!change.text.isEmpty())
+                s->type(change.text);
+            m_sending = false;
+            // Whatever arrived, the record follows the typing area: a key
+            // that failed is not sent again with the next one.
+            m_sent = now;
+        }
+    }
+    if (!m_form->killme && m_live && area->SelStart() != area->Text().size()) {
+        m_form->tp = 0;
+        area->setSelStart(static_cast<int>(area->Text().size()));
+    }
+}
+
+void ProgramTyping::forget()
+{
+    m_sent.clear();
+}
+
+void ProgramTyping::send()
+{
+    if (m_sending)
+        return;
+    KeySender *s = sender();
+    const QString text = m_form->Text1->Text();
+    if (m_live && s->reachesPrograms()) {
+        // Live typing has sent it all already.
+        sync();
+        m_form->learnAtCommit();
+        m_sent.clear();
+        m_form->Text1->setText(QString());
+        m_form->learnFrom(QString());
+        return;
+    }
+    if (text.isEmpty())
+        return;
+    if (!s->reachesPrograms()) {
+        s->type(text);
+        m_form->learnAtCommit();
+        m_form->okayprompt(kOnClipboard);
+        return;
+    }
+    m_sending = true;
+    const bool focused = s->restoreFocus();
+    const bool typed = focused && s->type(text);
+    m_sending = false;
+    if (!focused || !typed) {
+        m_form->okayprompt(focused ? kNotTyped : kNoProgram);
+        return;
+    }
+    m_form->learnAtCommit();
+    m_sent.clear();
+    m_form->Text1->setText(QString());
+    m_form->learnFrom(QString());
+}
+
+void ProgramTyping::releaseAll()
+{
+    if (m_sender)
+        m_sender->releaseAll();
+}

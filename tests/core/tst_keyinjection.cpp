@@ -1,0 +1,220 @@
+// Live typing's difference and the key plans, on a small made-up layout.
+// Plans are logged as "+N" press, "-N" release, "N=X" keycode N bound to the
+// keysym of character X (N=0 for none) and "~N" a wait of N ms.
+
+#include "keyinjection.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace KeyInjection;
+
+namespace {
+
+// Keysyms as X has them for Unicode characters beyond Latin-1.
+quint32 keysymOf(char32_t c)
+{
+    return c < 0x100 ? quint32(c) : 0x1000000u | quint32(c);
+}
+
+QString charOf(quint32 keysym)
+{
+    if (keysym == kReturn)
+        return u"\\r"_s;
+    const char32_t c = keysym < 0x100 ? keysym : keysym & 0xffffff;
+    return QString::fromUcs4(&c, 1);
+}
+
+// Shift is keycode 50, AltGr (Mod5) 92; Mod3 has no key.
+Keyboard layout()
+{
+    static const QHash<quint32, Position> keys = {
+        { 'a', { 38, 0 } },
+        { 'A', { 38, 1 } },
+        { 'b', { 56, 0 } },
+        { ' ', { 65, 0 } },
+        { kReturn, { 36, 0 } },
+        { kTab, { 23, 0 } },
+        { kBackSpace, { 22, 0 } },
+        { keysymOf(U'€'), { 26, 0x80 } },
+        { keysymOf(U'ß'), { 20, 0x81 } },
+        { keysymOf(U'ø'), { 32, 0x20 } },
+    };
+    Keyboard k;
+    k.keysymOf = keysymOf;
+    k.find = [](quint32 keysym) { return keys.value(keysym); };
+    k.modifierKey = [](int bit) { return bit == 0 ? 50u : bit == 7 ? 92u : 0u; };
+    return k;
+}
+
+QString logOf(const Plan &plan)
+{
+    QStringList log;
+    for (const Event &e : plan.events) {
+        switch (e.type) {
+        case Event::Press:
+            log << u"+%1"_s.arg(e.keycode);
+            break;
+        case Event::Release:
+            log << u"-%1"_s.arg(e.keycode);
+            break;
+        case Event::Bind:
+            log << u"%1=%2"_s.arg(e.keycode).arg(e.keysym ? charOf(e.keysym) : u"0"_s);
+            break;
+        case Event::Wait:
+            log << u"~%1"_s.arg(e.ms);
+            break;
+        }
+    }
+    if (plan.skipped)
+        log << u"skipped %1"_s.arg(plan.skipped);
+    return log.join(u' ');
+}
+
+QList<quint32> keycodes(const QString &list)
+{
+    QList<quint32> out;
+    for (const QString &n : list.split(u' ', Qt::SkipEmptyParts))
+        out << n.toUInt();
+    return out;
+}
+
+// What a text field does with the change: BackSpaces, then the text.
+QString applied(QString text, const Change &change)
+{
+    for (int i = 0; i < change.backspaces && !text.isEmpty(); ++i) {
+        const bool pair = text.size() > 1
+                          && (text.endsWith(u"\r\n"_s)
+                              || (text.back().isLowSurrogate()
+                                  && text.at(text.size() - 2).isHighSurrogate()));
+        text.chop(pair ? 2 : 1);
+    }
+    return text + change.text;
+}
+
+} // namespace
+
+class TestKeyInjection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void liveChange_data();
+    void liveChange();
+    void plan_data();
+    void plan();
+    void spareTiming_data();
+    void spareTiming();
+};
+
+void TestKeyInjection::liveChange_data()
+{
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("now");
+    QTest::addColumn<int>("backspaces");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("word typed") << u"Hello "_s << u"Hello world "_s << 0 << u"world "_s;
+    QTest::newRow("suggestion completes") << u"Hello wo"_s << u"Hello world "_s << 0 << u"rld "_s;
+    QTest::newRow("suffix glues") << u"Hello world "_s << u"Hello worlds "_s << 1 << u"s "_s;
+    QTest::newRow("back over line break") << u"one\r\n"_s << u"one"_s << 1 << QString();
+    QTest::newRow("delete word and line break") << u"a b\r\nc"_s << u"a "_s << 3 << QString();
+    QTest::newRow("line break replaced") << u"ab\r\n"_s << u"ab\rx"_s << 1 << u"\rx"_s;
+    QTest::newRow("line break appears") << u"ab\r"_s << u"ab\r\n"_s << 1 << u"\r\n"_s;
+    QTest::newRow("emoji changes") << u"x😀"_s << u"x😁"_s << 1 << u"😁"_s;
+    QTest::newRow("cleared") << u"é€ 😀\r\n"_s << QString() << 5 << QString();
+    QTest::newRow("same") << u"same"_s << u"same"_s << 0 << QString();
+}
+
+void TestKeyInjection::liveChange()
+{
+    QFETCH(QString, sent);
+    QFETCH(QString, now);
+    QFETCH(int, backspaces);
+    QFETCH(QString, text);
+    const Change change = KeyInjection::liveChange(sent, now);
+    QCOMPARE(change.backspaces, backspaces);
+    QCOMPARE(change.text, text);
+    QCOMPARE(applied(sent, change), now);
+}
+
+void TestKeyInjection::plan_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("held"); // modifier keys held down
+    QTest::addColumn<QString>("spares");
+    QTest::addColumn<QString>("log");
+
+    QTest::newRow("levels") << u"aA"_s << QString() << QString() << u"+38 -38 +50 +38 -38 -50"_s;
+    QTest::newRow("two modifiers")
+            << u"ß€"_s << QString() << QString() << u"+50 +92 +20 -20 -92 -50 +92 +26 -26 -92"_s;
+    QTest::newRow("line breaks and tab") << u"a\r\nb\n\r\t"_s << QString() << QString()
+                                         << u"+38 -38 +36 -36 +56 -56 +36 -36 +36 -36 +23 -23"_s;
+    QTest::newRow("held modifiers")
+            << u"A"_s << u"50 37"_s << QString() << u"-50 -37 +50 +38 -38 -50 +50 +37"_s;
+    QTest::newRow("missing character on a spare") << u"ałbł"_s << QString() << u"200 201"_s
+                                                  << u"+38 -38 200=ł +200 -200 +56 -56 +200 -200"_s;
+    QTest::newRow("level without a key to reach it")
+            << u"ø"_s << QString() << u"200"_s << u"200=ø +200 -200"_s;
+    QTest::newRow("capital of a missing letter")
+            << u"Łł"_s << QString() << u"200 201"_s << u"200=Ł +200 -200 201=ł +201 -201"_s;
+    QTest::newRow("emoji") << u"😀"_s << QString() << u"200"_s << u"200=😀 +200 -200"_s;
+    QTest::newRow("no spares") << u"ała"_s << QString() << QString()
+                               << u"+38 -38 +38 -38 skipped 1"_s;
+    QTest::newRow("controls and lone surrogates")
+            << u"a\u0001\u0085b"_s + QChar(0xd800) << QString() << QString()
+            << u"+38 -38 +56 -56 skipped 3"_s;
+}
+
+void TestKeyInjection::plan()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, held);
+    QFETCH(QString, spares);
+    QFETCH(QString, log);
+    SparePool pool(keycodes(spares));
+    const Held down { keycodes(held) };
+    QCOMPARE(logOf(planText(text, layout(), down, &pool, 0)), log);
+}
+
+// Plans one after another on one pool: each step is "time:text", and the
+// keys count as sent at the step's time plus "+N" ms when given.
+void TestKeyInjection::spareTiming_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("log");
+
+    QTest::newRow("pool runs out within a plan")
+            << u"0:ąćę"_s << u"200=ą +200 -200 201=ć +201 -201 ~50 200=ę +200 -200"_s;
+    QTest::newRow("bound keycode reused at once")
+            << u"0:ą 1:ą"_s << u"200=ą +200 -200 | +200 -200"_s;
+    QTest::newRow("sending took time")
+            << u"0:ąć+30 40:ę"_s << u"200=ą +200 -200 201=ć +201 -201 | ~40 200=ę +200 -200"_s;
+    QTest::newRow("the keysym needed again stays")
+            << u"0:ąć 60:ęą"_s << u"200=ą +200 -200 201=ć +201 -201 | 201=ę +201 -201 +200 -200"_s;
+    QTest::newRow("old enough") << u"0:ąć 60:ę"_s
+                                << u"200=ą +200 -200 201=ć +201 -201 | 200=ę +200 -200"_s;
+}
+
+void TestKeyInjection::spareTiming()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, log);
+    SparePool pool({ 200, 201 });
+    QStringList logged;
+    for (const QString &step : steps.split(u' ')) {
+        const qsizetype colon = step.indexOf(u':');
+        const qint64 at = step.left(colon).toLongLong();
+        const QStringList textAndDelay = step.mid(colon + 1).split(u'+');
+        logged << logOf(planText(textAndDelay.at(0), layout(), {}, &pool, at));
+        pool.sent(at + textAndDelay.value(1).toInt());
+    }
+    QCOMPARE(logged.join(u" | "_s), log);
+    // Given back: every bound keycode, once they may change.
+    QVERIFY(!pool.bound().isEmpty());
+    pool.clear();
+    QVERIFY(pool.bound().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestKeyInjection)
+#include "tst_keyinjection.moc"

@@ -1,0 +1,144 @@
+// Plumtype's window typing into another program on a real X server: the
+// receiver has the focus, Plumtype's keys and suggestions are clicked, and
+// "[send]" (and then live typing) must put exactly the typed text there and
+// leave the receiver with the focus.  Run inside x11session.sh.
+
+#include "driving.h"
+#include "testfolder.h"
+
+#include "access/access.h"
+#include "sending/programtyping.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+
+using namespace Qt::StringLiterals;
+using HandsFree::Id;
+
+namespace {
+
+const QStringList kKeys = {
+    "001|hello",    "004|,",    "000|w",    "000|ö",      "000|€",      "000|[space]",
+    "000|[return]", "001|then", "001|more", "000|[back]", "000|[send]", "000|[delete]",
+};
+
+QString readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString waitForFile(const QString &path, const QString &expected, int ms = 5000)
+{
+    const QDeadlineTimer deadline(ms);
+    QString now = readFile(path);
+    while (now != expected && !deadline.hasExpired()) {
+        QTest::qWait(10);
+        now = readFile(path);
+    }
+    return now;
+}
+
+void play(Form1 *w, const QStringList &script)
+{
+    for (const QString &step : script) {
+        if (step.startsWith(u'#')) {
+            QVERIFY2(w->WordSelect(step.mid(1).toInt())->isEnabled(), qPrintable(step));
+            w->WordSelect(step.mid(1).toInt())->click();
+        } else {
+            // A resize by the window manager brings the home keyboard back.
+            if (keyIndex(w, step) == 0)
+                w->loadmap(w->keyboardPath(u"t.kbd"_s));
+            QVERIFY2(click(w, step), qPrintable(step + u" on "_s + w->FileName));
+        }
+        QCoreApplication::processEvents();
+    }
+}
+
+QString lf(QString text)
+{
+    return text.replace(u"\r\n"_s, u"\n"_s);
+}
+
+} // namespace
+
+class tst_SendWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void sendThenLive();
+
+private:
+    QString m_text;
+    QString m_focus;
+    QString m_window;
+};
+
+void tst_SendWindow::initTestCase()
+{
+    m_text = qEnvironmentVariable("RECEIVER_TEXT");
+    m_focus = qEnvironmentVariable("RECEIVER_FOCUS");
+    m_window = qEnvironmentVariable("RECEIVER_WINDOW");
+    if (m_text.isEmpty() || QGuiApplication::platformName() != u"xcb")
+        QSKIP("run by x11session.sh on an X server");
+}
+
+void tst_SendWindow::sendThenLive()
+{
+    TestFolder folder;
+    folder.keyboard(u"t.kbd"_s, kKeys);
+    TextFile::write(folder.file(u"words/W words 2.txt"_s), u"|wörld|world|\r\n"_s);
+    auto w = folder.start(0);
+    w->loadwords();
+    QCOMPARE(w->programTyping->sender()->name(), u"X11"_s);
+
+    // The new window took the focus; the user goes back to the receiver,
+    // then clicks Plumtype, which takes the focus again.
+    QCOMPARE(waitForFile(m_focus, u"inactive"_s), u"inactive"_s);
+    // (The window manager may pass over a request made while it is busy.)
+    for (int i = 0; i < 20 && readFile(m_focus) != u"active"_s; ++i) {
+        QProcess::execute(u"xdotool"_s, { u"windowactivate"_s, m_window });
+        waitForFile(m_focus, u"active"_s, 250);
+    }
+    QCOMPARE(readFile(m_focus), u"active"_s);
+    QTest::qWait(200); // Plumtype notes the program it lost the focus to
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QCOMPARE(waitForFile(m_focus, u"inactive"_s), u"inactive"_s);
+
+    // Words, a suffix, letters, a suggestion, a line break, a mistake taken
+    // back; then "[send]".
+    play(w.get(), { u"hello"_s, u","_s, u"w"_s, u"ö"_s, u"#0"_s, u"€"_s, u"[return]"_s, u"then"_s,
+                    u"more"_s, u"[back]"_s });
+    const QString typed = w->Text1->Text();
+    QVERIFY2(typed.startsWith(u"Hello, wörld €\r\n"_s), qPrintable(typed));
+    // A notice instead would be answered and fail the test, not hang it.
+    QString notice;
+    answerLater(w.get(), u"Okay"_s, &notice);
+    play(w.get(), { u"[send]"_s });
+    QCOMPARE(notice, QString());
+    QCOMPARE(waitForFile(m_text, lf(typed)), lf(typed));
+    QVERIFY(w->Text1->Text().isEmpty());
+    // The focus went back to the receiver and stays there.
+    QCOMPARE(waitForFile(m_focus, u"active"_s), u"active"_s);
+
+    // Live typing: each key arrives as it is clicked, and the window, shown
+    // again, leaves the receiver its focus.
+    w->handsFree->change(Id::LiveTyping, 1);
+    QTest::qWait(300);
+    QCOMPARE(readFile(m_focus), u"active"_s);
+    const QString before = readFile(m_text);
+    play(w.get(), { u"[space]"_s, u"hello"_s, u"more"_s, u"[back]"_s, u"then"_s, u"[delete]"_s,
+                    u"w"_s, u"ö"_s, u"#0"_s });
+    const QString expected = before + lf(w->Text1->Text());
+    QCOMPARE(waitForFile(m_text, expected), expected);
+    QCOMPARE(readFile(m_focus), u"active"_s);
+
+    w->handsFree->change(Id::LiveTyping, 0);
+    w->close();
+}
+
+QTEST_MAIN(tst_SendWindow)
+#include "tst_sendwindow.moc"

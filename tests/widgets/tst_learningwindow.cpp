@@ -1,0 +1,219 @@
+// Suggestions that learn, in the real window: learning at commit points and
+// never from deleted text or while paused, the learned words first on the
+// buttons, the next word after a space, the "[learn]" key and forgetting.
+
+#include "driving.h"
+#include "testfolder.h"
+
+#include "../core/filebytes.h"
+#include "access/access.h"
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+using HandsFree::Id;
+
+namespace {
+
+const QStringList kKeys = {
+    "001|hello", "001|help",   "001|world",    "001|then",   "000|h",       "000|e",
+    "004|.",     "000|[back]", "000|[delete]", "000|[copy]", "000|[clear]", "000|[learn]",
+};
+
+struct Started
+{
+    TestFolder folder;
+    std::unique_ptr<Form1> w;
+    QString learned() const { return folder.file(u"words/Learned.txt"_s); }
+};
+
+// Starts with lists of its own, no static pairs, and a learned file when
+// given; learning and the next word as asked.
+std::unique_ptr<Started> start(bool learn, bool next, const QString &learnedFile = QString())
+{
+    auto s = std::make_unique<Started>();
+    s->folder.keyboard(u"t.kbd"_s, kKeys);
+    const QString words = s->folder.file(u"words/"_s);
+    QFile::remove(words + u"Pairs.txt"_s);
+    TextFile::write(words + u"H words 1.txt"_s, u"|hello|help|hat|her|\r\n"_s);
+    if (!learnedFile.isEmpty())
+        TextFile::write(s->learned(), learnedFile);
+    s->w = s->folder.start(0);
+    s->w->handsFree->change(Id::NextWord, next);
+    s->w->handsFree->change(Id::LearnOn, learn);
+    s->w->loadwords();
+    s->w->loadmap(s->w->keyboardPath(u"t.kbd"_s));
+    if (learn && !QTest::qWaitFor([&] { return s->w->learningReady(); }, 5000))
+        qWarning("the learned model did not load");
+    return s;
+}
+
+void play(Form1 *w, const QStringList &script)
+{
+    for (int i = 0; i < script.size(); ++i) {
+        const QString &step = script.at(i);
+        if (step == u"yes" || step == u"Okay")
+            continue;
+        if (i + 1 < script.size() && (script.at(i + 1) == u"yes" || script.at(i + 1) == u"Okay"))
+            answerLater(w, script.at(i + 1));
+        if (!step.startsWith(u'#') && keyIndex(w, step) == 0)
+            w->loadmap(w->keyboardPath(u"t.kbd"_s));
+        if (step.startsWith(u'#'))
+            w->WordSelect(step.mid(1).toInt())->click();
+        else
+            QVERIFY2(click(w, step), qPrintable(step));
+    }
+}
+
+QStringList row(Form1 *w)
+{
+    QStringList out;
+    for (int i = 0; i < 4; ++i) {
+        if (w->WordSelect(i)->isEnabled())
+            out.append(w->WordSelect(i)->ToolTipText.trimmed());
+    }
+    return out;
+}
+
+QHash<QString, int> learnedCounts(Form1 *w)
+{
+    QHash<QString, int> counts;
+    for (const LearnedModel::Word &word : w->learnedWords())
+        counts.insert(word.word, int(word.count));
+    return counts;
+}
+
+} // namespace
+
+class tst_LearningWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void commitPoints_data();
+    void commitPoints();
+    void suggestions_data();
+    void suggestions();
+    void nextWordInserts();
+    void pauseAndForget();
+};
+
+void tst_LearningWindow::commitPoints_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("expected"); // word:count, ...
+
+    QTest::newRow("copy commits") << QStringList { u"hello"_s, u"world"_s, u"[copy]"_s, u"Okay"_s }
+                                  << u"hello:1 world:1"_s;
+    QTest::newRow("deleted before the commit")
+            << QStringList { u"hello"_s, u"world"_s, u"[delete]"_s, u"[copy]"_s, u"Okay"_s }
+            << u"hello:1"_s;
+    QTest::newRow("the same text twice")
+            << QStringList { u"hello"_s, u"[copy]"_s, u"Okay"_s, u"[copy]"_s, u"Okay"_s }
+            << u"hello:1"_s;
+    QTest::newRow("clear commits, then starts afresh")
+            << QStringList { u"hello"_s, u"[clear]"_s, u"yes"_s, u"hello"_s,
+                             u"then"_s,  u"[copy]"_s,  u"Okay"_s }
+            << u"hello:2 then:1"_s;
+    QTest::newRow("no commit, nothing learned")
+            << QStringList { u"hello"_s, u"world"_s } << QString();
+}
+
+void tst_LearningWindow::commitPoints()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QString, expected);
+
+    auto s = start(true, false);
+    play(s->w.get(), script);
+    QHash<QString, int> want;
+    for (const QString &pair : expected.split(u' ', Qt::SkipEmptyParts))
+        want.insert(pair.section(u':', 0, 0), pair.section(u':', 1).toInt());
+    QCOMPARE(learnedCounts(s->w.get()), want);
+
+    s->w->saveLearned();
+    QCOMPARE(QFileInfo::exists(s->learned()), !want.isEmpty());
+    if (!want.isEmpty())
+        QCOMPARE(QFile::permissions(s->learned()),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
+void tst_LearningWindow::suggestions_data()
+{
+    QTest::addColumn<bool>("learn");
+    QTest::addColumn<QString>("learnedFile");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("offered");
+
+    const QString model = u"3\ther\r\n1\thello\r\n2\tthen\ther\r\n"_s;
+    // Off: the lists' own order, whatever was learned.
+    QTest::newRow("off") << false << model << QStringList { u"h"_s }
+                         << QStringList { u"hello"_s, u"help"_s, u"hat"_s, u"her"_s };
+    // On with nothing learned: the same.
+    QTest::newRow("on, empty model") << true << QString() << QStringList { u"h"_s }
+                                     << QStringList { u"hello"_s, u"help"_s, u"hat"_s, u"her"_s };
+    // Learned words by count come first, then the lists' without repeats.
+    QTest::newRow("learned first") << true << model << QStringList { u"h"_s }
+                                   << QStringList { u"her"_s, u"hello"_s, u"help"_s, u"hat"_s };
+}
+
+void tst_LearningWindow::suggestions()
+{
+    QFETCH(bool, learn);
+    QFETCH(QString, learnedFile);
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, offered);
+
+    auto s = start(learn, false, learnedFile);
+    play(s->w.get(), script);
+    QCOMPARE(row(s->w.get()), offered);
+}
+
+void tst_LearningWindow::nextWordInserts()
+{
+    auto s = start(true, true, u"4\thello\tworld\r\n3\t<s>\tthen\r\n"_s);
+    Form1 *w = s->w.get();
+    play(w, { u"hello"_s });
+    QCOMPARE(row(w), QStringList { u"world"_s });
+    play(w, { u"#0"_s, u"."_s });
+    QCOMPARE(w->Text1->Text(), u"Hello world. "_s);
+    // A sentence starts: its next word comes with a capital.
+    QCOMPARE(row(w), QStringList { u"then"_s });
+    play(w, { u"#0"_s });
+    QCOMPARE(w->Text1->Text(), u"Hello world. Then "_s);
+
+    // Off again: after a space the buttons are the lists' as before.
+    w->handsFree->change(Id::NextWord, 0);
+    play(w, { u"hello"_s });
+    QVERIFY(!row(w).contains(u"world"_s));
+}
+
+void tst_LearningWindow::pauseAndForget()
+{
+    auto s = start(true, false);
+    Form1 *w = s->w.get();
+    const auto learnFace = [w] { return w->Command1(keyIndex(w, u"[learn]"_s))->paintedCaption; };
+    QCOMPARE(learnFace(), u"Learn On"_s);
+    play(w, { u"hello"_s, u"[copy]"_s, u"Okay"_s });
+    w->saveLearned();
+    const QByteArray before = readBytes(s->learned());
+    QVERIFY(!before.isEmpty());
+
+    // Paused: nothing is learned, now or when taken up again.
+    play(w, { u"[learn]"_s });
+    QCOMPARE(learnFace(), u"Learn Paused"_s);
+    play(w, { u"world"_s, u"[copy]"_s, u"Okay"_s, u"[learn]"_s });
+    w->saveLearned();
+    QCOMPARE(readBytes(s->learned()), before);
+    QCOMPARE(learnFace(), u"Learn On"_s);
+
+    play(w, { u"then"_s, u"[copy]"_s, u"Okay"_s });
+    QCOMPARE(learnedCounts(w).keys().size(), 2);
+    w->forgetLearnedWord(u"hello"_s);
+    QCOMPARE(learnedCounts(w).keys(), QList<QString> { u"then"_s });
+    QVERIFY(w->forgetAllLearned());
+    QVERIFY(!QFileInfo::exists(s->learned()));
+    QVERIFY(w->learnedWords().isEmpty());
+}
+
+QTEST_MAIN(tst_LearningWindow)
+#include "tst_learningwindow.moc"

@@ -1,0 +1,257 @@
+// Typing into other programs, driven through the real window with a sender
+// that keeps what "the other program" received: "[send]", live typing after
+// every kind of key, prompts that must not leak, and the window's focus.
+
+#include "driving.h"
+#include "testfolder.h"
+
+#include "access/access.h"
+#include "sending/programtyping.h"
+#include "surface/dialog.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+
+using namespace Qt::StringLiterals;
+using HandsFree::Id;
+
+namespace {
+
+// The other program: a text that BackSpace shortens by one character and
+// Return breaks with LF, as a text field does.
+class FakeSender : public KeySender
+{
+public:
+    QString received;
+    QStringList log;
+    bool reaches = true;
+    bool focusBack = true;
+    int focusRestored = 0;
+
+    QString name() const override { return u"Fake"_s; }
+    bool isReady() const override { return true; }
+    bool reachesPrograms() const override { return reaches; }
+    bool type(const QString &text) override
+    {
+        QString t = text;
+        t.replace(u"\r\n"_s, u"\n"_s);
+        received += t;
+        log.append(u"type:"_s + t);
+        return true;
+    }
+    bool backspace(int count) override
+    {
+        received.chop(std::min<qsizetype>(count, received.size()));
+        log.append(u"back:"_s + QString::number(count));
+        return true;
+    }
+    void releaseAll() override { }
+    bool restoreFocus() override
+    {
+        ++focusRestored;
+        return focusBack;
+    }
+};
+
+const QStringList kKeys = {
+    "001|hello",    "001|world",   "002|then",   "000|H",      "000|i",
+    "004|.",        "004|ing",     "004|,",      "000|[back]", "000|[delete]",
+    "000|[return]", "000|[clear]", "000|[copy]", "000|[send]", "000|[space]",
+};
+
+struct Started
+{
+    TestFolder folder;
+    std::unique_ptr<Form1> w;
+    FakeSender *sender = nullptr;
+};
+
+std::unique_ptr<Started> start(bool live)
+{
+    auto s = std::make_unique<Started>();
+    s->folder.keyboard(u"t.kbd"_s, kKeys);
+    TextFile::write(s->folder.file(u"words/H words 1.txt"_s), u"|hello|help|\r\n"_s);
+    s->w = s->folder.start(0);
+    s->w->loadwords();
+    s->w->loadmap(s->w->keyboardPath(u"t.kbd"_s));
+    auto sender = std::make_unique<FakeSender>();
+    s->sender = sender.get();
+    s->w->programTyping->setSender(std::move(sender));
+    s->w->handsFree->change(Id::LiveTyping, live);
+    return s;
+}
+
+// Clicks through a script: key texts, "#n" for suggestion n, "yes"/"Okay"
+// answered on the prompt that the click before opened.
+void play(Form1 *w, const QStringList &script)
+{
+    for (int i = 0; i < script.size(); ++i) {
+        const QString &step = script.at(i);
+        if (step == u"yes" || step == u"no" || step == u"Okay")
+            continue;
+        if (i + 1 < script.size()
+            && (script.at(i + 1) == u"yes" || script.at(i + 1) == u"no"
+                || script.at(i + 1) == u"Okay"))
+            answerLater(w, script.at(i + 1));
+        // A prompt leaves the home keyboard behind.
+        if (!step.startsWith(u'#') && keyIndex(w, step) == 0)
+            w->loadmap(w->keyboardPath(u"t.kbd"_s));
+        if (step.startsWith(u'#'))
+            w->WordSelect(step.mid(1).toInt())->click();
+        else
+            QVERIFY2(click(w, step), qPrintable(step));
+    }
+}
+
+QString asReceived(QString text)
+{
+    return text.replace(u"\r\n"_s, u"\n"_s);
+}
+
+} // namespace
+
+class tst_Sending : public QObject
+{
+    Q_OBJECT
+private slots:
+    void send_data();
+    void send();
+    void liveTyping_data();
+    void liveTyping();
+    void offByDefault();
+    void windowKeepsOffTheFocus();
+};
+
+void tst_Sending::send_data()
+{
+    QTest::addColumn<bool>("reaches");
+    QTest::addColumn<bool>("focusBack");
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("left");
+
+    // Typed, focus given back, the typing area empties.
+    QTest::newRow("typed") << true << true << u"Hello world\n"_s << QString();
+    // No program to give the focus back to: nothing typed, nothing lost.
+    QTest::newRow("no program") << true << false << QString() << u"Hello world \r\n"_s;
+    // A desktop that takes no keys: the text is on the clipboard, and stays.
+    QTest::newRow("clipboard") << false << true << u"Hello world\n"_s << u"Hello world \r\n"_s;
+}
+
+void tst_Sending::send()
+{
+    QFETCH(bool, reaches);
+    QFETCH(bool, focusBack);
+    QFETCH(QString, received);
+    QFETCH(QString, left);
+
+    auto s = start(false);
+    s->sender->reaches = reaches;
+    s->sender->focusBack = focusBack;
+    play(s->w.get(), { u"hello"_s, u"world"_s, u"[return]"_s });
+    const QString typed = s->w->Text1->Text();
+    QVERIFY(s->sender->received.isEmpty());
+
+    if (reaches && focusBack)
+        play(s->w.get(), { u"[send]"_s });
+    else
+        play(s->w.get(), { u"[send]"_s, u"Okay"_s });
+    // The text the other program gets is the typing area as it stood, its
+    // trailing space after "world" included.
+    QCOMPARE(s->sender->received, received.isEmpty() ? QString() : asReceived(typed));
+    QCOMPARE(s->w->Text1->Text(), left);
+    QCOMPARE(s->sender->focusRestored, reaches ? 1 : 0);
+
+    // An empty typing area sends nothing.
+    if (left.isEmpty()) {
+        s->sender->log.clear();
+        play(s->w.get(), { u"[send]"_s });
+        QVERIFY(s->sender->log.isEmpty());
+    }
+}
+
+void tst_Sending::liveTyping_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("received"); // empty: the same as the typing area
+
+    QTest::newRow("words") << QStringList { u"hello"_s, u"world"_s, u"."_s } << QString();
+    QTest::newRow("letters and suggestion")
+            << QStringList { u"H"_s, u"#1"_s, u"world"_s } << QString();
+    QTest::newRow("suffix glues on") << QStringList { u"hello"_s, u"ing"_s, u","_s } << QString();
+    QTest::newRow("back and delete")
+            << QStringList { u"hello"_s, u"world"_s, u"[back]"_s, u"[delete]"_s, u"then"_s }
+            << QString();
+    QTest::newRow("line break") << QStringList { u"hello"_s, u"[return]"_s, u"world"_s }
+                                << QString();
+    QTest::newRow("back over a line break")
+            << QStringList { u"hello"_s, u"[return]"_s, u"[back]"_s, u"[back]"_s } << QString();
+    // A prompt borrows the typing area: nothing of it reaches the program.
+    QTest::newRow("copy's notice")
+            << QStringList { u"hello"_s, u"[copy]"_s, u"Okay"_s, u"world"_s } << QString();
+    QTest::newRow("clear keeps what was sent")
+            << QStringList { u"hello"_s, u"world"_s, u"[clear]"_s, u"yes"_s, u"then"_s }
+            << u"Hello world Then "_s;
+    QTest::newRow("clear answered no")
+            << QStringList { u"hello"_s, u"[clear]"_s, u"no"_s, u"world"_s } << QString();
+    QTest::newRow("send after live typing")
+            << QStringList { u"hello"_s, u"[send]"_s, u"world"_s } << u"Hello World "_s;
+}
+
+void tst_Sending::liveTyping()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QString, received);
+
+    auto s = start(true);
+    play(s->w.get(), script);
+    QCOMPARE(s->sender->received, received.isEmpty() ? asReceived(s->w->Text1->Text()) : received);
+    // The caret stays at the end, where the other program's caret is.
+    QCOMPARE(s->w->Text1->SelStart(), s->w->Text1->Text().size());
+    s->w->Text1->setSelStart(1);
+    s->w->Text1_Click();
+    QCOMPARE(s->w->Text1->SelStart(), s->w->Text1->Text().size());
+}
+
+void tst_Sending::offByDefault()
+{
+    TestFolder folder;
+    auto w = folder.start(0);
+    QVERIFY(!w->programTyping->live());
+    auto sender = std::make_unique<FakeSender>();
+    FakeSender *fake = sender.get();
+    w->programTyping->setSender(std::move(sender));
+    QVERIFY(click(w.get(), u"I"_s));
+    QVERIFY(click(w.get(), u"want"_s));
+    QVERIFY(fake->log.isEmpty());
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    // The home keyboard carries the key, and the Access menu the item.
+    QVERIFY(keyIndex(w.get(), u"[send]"_s) != 0);
+    QVERIFY(w->SendToProgram->isEnabled());
+    w->SendToProgram->trigger();
+    QCOMPARE(fake->received, u"I want "_s);
+    QVERIFY(w->Text1->Text().isEmpty());
+}
+
+void tst_Sending::windowKeepsOffTheFocus()
+{
+    auto s = start(false);
+    Form1 *w = s->w.get();
+    w->move(40, 30);
+    const QPoint place = w->pos();
+    for (const bool on : { true, false, true }) {
+        s->w->handsFree->change(Id::LiveTyping, on);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->pos(), place);
+        QCOMPARE(w->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus), on);
+        QCOMPARE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        QCOMPARE((w->windowFlags() & Qt::WindowType_Mask) == Qt::Tool, on);
+        QCOMPARE(w->testAttribute(Qt::WA_ShowWithoutActivating), on);
+        QCOMPARE(w->Text1->focusPolicy() == Qt::NoFocus, on);
+    }
+    // The picker that "[load]" opens takes no focus either.
+    QVERIFY(w->dialog->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+}
+
+QTEST_MAIN(tst_Sending)
+#include "tst_sending.moc"
