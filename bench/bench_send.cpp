@@ -4,13 +4,20 @@
 // receiver's file holds all of it, and one word as live typing sends it (the
 // time the call takes, which is what a key click waits for).
 
+#include "access/access.h"
+#include "form1.h"
+#include "programfolder.h"
+#include "sending/programtyping.h"
 #include "sending/sender.h"
+#include "textfile.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
@@ -100,6 +107,97 @@ void BM_LiveWord(benchmark::State &state)
 }
 BENCHMARK(BM_LiveWord)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
 
+// ---- the same through Plumtype's window ----
+
+// The window on a program folder of its own, with a word key and "[send]".
+// Ended before the application is.
+std::unique_ptr<Form1> g_window;
+
+Form1 &window()
+{
+    static QTemporaryDir dir;
+    if (!g_window) {
+        g_window = [] {
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                               dir.filePath(QStringLiteral("config")));
+            ProgramFolder::layOut(QStringLiteral(PLUMTYPE_DATA_DIR), dir.path());
+            TextFile::write(dir.filePath(QStringLiteral("Keyboards/send.kbd")),
+                            TextFile::joinLines({ QStringLiteral("001|because"),
+                                                  QStringLiteral("000|[send]") }));
+            auto form = std::make_unique<Form1>(dir.path());
+            form->splashMs = 0;
+            form->show();
+            while (form->starting || form->loadingmap || form->lastbutton < 2)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            form->loadmap(form->keyboardPath(QStringLiteral("send.kbd")));
+            // Offscreen, the automatic choice never types into the desktop.
+            form->handsFree->change(HandsFree::Id::SendBackend, int(HandsFree::SendBackend::X11));
+            if (form->programTyping->sender()->name() != u"X11")
+                qFatal("no X11 sender");
+            return form;
+        }();
+    }
+    return *g_window;
+}
+
+// A click as the mouse gives it: the key's handler and live typing after it.
+void clickKey(Form1 &w, const QString &text)
+{
+    for (int i = 2; i <= w.lastbutton; ++i) {
+        if (w.Command1(i)->ToolTipText == text) {
+            w.Command1(i)->click();
+            return;
+        }
+    }
+}
+
+// "[send]" with 1,000 characters in the typing area, until the receiver
+// holds them all.
+void BM_SendKeyThousandCharacters(benchmark::State &state)
+{
+    Form1 &w = window();
+    const QString path = qEnvironmentVariable("RECEIVER_TEXT");
+    const QString text = everydayText();
+    QString expected = text;
+    expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        clearReceiver(path);
+        w.Text1->setText(text);
+        state.ResumeTiming();
+        clickKey(w, QStringLiteral("[send]"));
+        if (!w.Text1->Text().isEmpty() || !waitForFile(path, expected)) {
+            state.SkipWithError("the receiver did not get the whole text");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_SendKeyThousandCharacters)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(5);
+
+// One click on a word key, live typing off (0) and on (1): the difference is
+// what live typing adds to a click.
+void BM_WordKeyClickLive(benchmark::State &state)
+{
+    Form1 &w = window();
+    w.handsFree->change(HandsFree::Id::LiveTyping, int(state.range(0)));
+    clearReceiver(qEnvironmentVariable("RECEIVER_TEXT"));
+    const QString start = QStringLiteral("I went home early today ");
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Text1->setText(start);
+        w.Text1->setSelStart(static_cast<int>(start.size()));
+        // Live typing takes the word back, out of the timing.
+        w.programTyping->sync();
+        state.ResumeTiming();
+        clickKey(w, QStringLiteral("because"));
+    }
+    w.handsFree->change(HandsFree::Id::LiveTyping, 0);
+}
+BENCHMARK(BM_WordKeyClickLive)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -109,8 +207,9 @@ int main(int argc, char **argv)
                      "run through bench/run_send.sh: it starts the X server and the receiver\n");
         return 2;
     }
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    g_window.reset();
     return 0;
 }

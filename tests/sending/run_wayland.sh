@@ -9,6 +9,10 @@
 # sway will not run as root: as root, sway, the receiver and the test run as
 # the unprivileged system user plumtest (created when missing; nobody when it
 # cannot be).  Exits 77 (skipped) only when sway cannot start.
+#
+# The test finds the receiver's files in RECEIVER_TEXT and RECEIVER_FOCUS (as
+# x11session.sh names them; PLUMTYPE_RECEIVER_TEXT and PLUMTYPE_RECEIVER_FOCUS
+# too), PLUMTYPE_DATA passed on, and a TMPDIR of its own.
 set -uo pipefail
 
 skip() {
@@ -47,6 +51,9 @@ done
 work=$(mktemp -d /tmp/plumtype-wayland.XXXXXX) || fail "no temporary folder"
 runtime=$work/runtime
 mkdir -m 0700 "$runtime"
+# The test's own temporary files (a program folder laid out from the shipped
+# data) go here, where the unprivileged user may write.
+mkdir -m 0700 "$work/tmp"
 chown -R "$user": "$work"
 chmod 0700 "$work"
 
@@ -130,7 +137,9 @@ fi
 # A sender stuck on a compositor that no longer answers ends here, not in
 # ctest's time-out, so that sway and the receiver are still cleaned up.
 run "${session[@]}" QT_QPA_PLATFORM=offscreen \
+    TMPDIR="$work/tmp" PLUMTYPE_DATA="${PLUMTYPE_DATA:-}" \
     PLUMTYPE_RECEIVER_TEXT="$work/text" PLUMTYPE_RECEIVER_FOCUS="$work/focus" \
+    RECEIVER_TEXT="$work/text" RECEIVER_FOCUS="$work/focus" \
     timeout --kill-after=5 90 "$test" "$@"
 status=$?
 if [ "$status" -ne 0 ]; then

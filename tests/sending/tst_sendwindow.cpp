@@ -1,7 +1,9 @@
-// Plumtype's window typing into another program on a real X server: the
-// receiver has the focus, Plumtype's keys and suggestions are clicked, and
-// "[send]" (and then live typing) must put exactly the typed text there and
-// leave the receiver with the focus.  Run inside x11session.sh.
+// Plumtype's window typing into another program: the receiver has the focus,
+// Plumtype's keys and suggestions are clicked, and "[send]" (and then live
+// typing) must put exactly the typed text there and leave the receiver with
+// the focus.  Run inside x11session.sh on a real X server, or by
+// run_wayland.sh under sway, where an offscreen window types through the
+// Wayland sender and never has the focus to give back.
 
 #include "driving.h"
 #include "testfolder.h"
@@ -74,6 +76,7 @@ private:
     QString m_text;
     QString m_focus;
     QString m_window;
+    bool m_wayland = false;
 };
 
 void tst_SendWindow::initTestCase()
@@ -81,8 +84,10 @@ void tst_SendWindow::initTestCase()
     m_text = qEnvironmentVariable("RECEIVER_TEXT");
     m_focus = qEnvironmentVariable("RECEIVER_FOCUS");
     m_window = qEnvironmentVariable("RECEIVER_WINDOW");
-    if (m_text.isEmpty() || QGuiApplication::platformName() != u"xcb")
-        QSKIP("run by x11session.sh on an X server");
+    m_wayland = QGuiApplication::platformName() == u"offscreen"
+                && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (m_text.isEmpty() || (!m_wayland && QGuiApplication::platformName() != u"xcb"))
+        QSKIP("run by x11session.sh on an X server or by run_wayland.sh under sway");
 }
 
 void tst_SendWindow::sendThenLive()
@@ -92,21 +97,32 @@ void tst_SendWindow::sendThenLive()
     TextFile::write(folder.file(u"words/W words 2.txt"_s), u"|wörld|world|\r\n"_s);
     auto w = folder.start(0);
     w->loadwords();
-    QCOMPARE(w->programTyping->sender()->name(), u"X11"_s);
+    if (m_wayland) {
+        // Chosen in the settings, as no platform would choose it for an
+        // offscreen window.  The new virtual keyboard needs a moment before
+        // the compositor takes its first key.
+        w->handsFree->change(Id::SendBackend, int(HandsFree::SendBackend::Wayland));
+        w->programTyping->sender();
+        QTest::qWait(300);
+    }
+    QCOMPARE(w->programTyping->sender()->name(), m_wayland ? u"Wayland"_s : u"X11"_s);
 
     // The new window took the focus; the user goes back to the receiver,
-    // then clicks Plumtype, which takes the focus again.
-    QCOMPARE(waitForFile(m_focus, u"inactive"_s), u"inactive"_s);
-    // (The window manager may pass over a request made while it is busy.)
-    for (int i = 0; i < 20 && readFile(m_focus) != u"active"_s; ++i) {
-        QProcess::execute(u"xdotool"_s, { u"windowactivate"_s, m_window });
-        waitForFile(m_focus, u"active"_s, 250);
+    // then clicks Plumtype, which takes the focus again.  (An offscreen
+    // window never takes it, and on Wayland nothing could give it back.)
+    if (!m_wayland) {
+        QCOMPARE(waitForFile(m_focus, u"inactive"_s), u"inactive"_s);
+        // (The window manager may pass over a request made while it is busy.)
+        for (int i = 0; i < 20 && readFile(m_focus) != u"active"_s; ++i) {
+            QProcess::execute(u"xdotool"_s, { u"windowactivate"_s, m_window });
+            waitForFile(m_focus, u"active"_s, 250);
+        }
+        QCOMPARE(readFile(m_focus), u"active"_s);
+        QTest::qWait(200); // Plumtype notes the program it lost the focus to
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QCOMPARE(waitForFile(m_focus, u"inactive"_s), u"inactive"_s);
     }
-    QCOMPARE(readFile(m_focus), u"active"_s);
-    QTest::qWait(200); // Plumtype notes the program it lost the focus to
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    QCOMPARE(waitForFile(m_focus, u"inactive"_s), u"inactive"_s);
 
     // Words, a suffix, letters, a suggestion, a line break, a mistake taken
     // back; then "[send]".
