@@ -736,24 +736,32 @@ void LearnedModel::matchingWords(const QString &prefix, int limit, const QString
 
 // ---------------------------------------------------------------------------
 
-int StaticPairs::slotFor(QStringView word)
+int StaticPairs::slotFor(QStringView word, bool written)
 {
     const auto keyAt = [this](int id) -> const QString & { return m_keys.at(id); };
     const bool lower = word == sentenceStart() || isLower(word);
     int id = lower ? m_ids.find(word, keyAt) : -1;
     if (id >= 0) {
-        // A word seen in lower case somewhere is shown in lower case.
-        if (m_words.at(id) != m_keys.at(id))
+        // A word written in lower case somewhere is shown in lower case.
+        if (written && (!m_formKnown[id] || m_words.at(id) != m_keys.at(id))) {
             m_words[id] = m_keys.at(id);
+            m_formKnown[id] = true;
+        }
         return id;
     }
-    const QString written = word.toString();
-    const QString key = lower ? written : lowered(written);
+    const QString text = word.toString();
+    const QString key = lower ? text : lowered(text);
     if (!lower)
         id = m_ids.find(key, keyAt);
-    if (id >= 0)
+    if (id >= 0) {
+        if (written && !m_formKnown[id]) {
+            m_words[id] = text;
+            m_formKnown[id] = true;
+        }
         return id;
-    m_words.append(written);
+    }
+    m_formKnown.push_back(written);
+    m_words.append(text);
     m_keys.append(key);
     m_successors.emplace_back();
     m_ids.insert(key, int(m_keys.size() - 1));
@@ -763,12 +771,13 @@ int StaticPairs::slotFor(QStringView word)
 void StaticPairs::fromText(QStringView text)
 {
     m_words.clear();
+    m_formKnown.clear();
     m_keys.clear();
     m_ids.clear();
     m_successors.clear();
     m_totals.clear();
     m_pairCount = 0;
-    slotFor(sentenceStart());
+    slotFor(sentenceStart(), true);
     forEachLine(text, [this](QStringView line) {
         QStringView f[3];
         int n = 0;
@@ -777,8 +786,8 @@ void StaticPairs::fromText(QStringView text)
         const qint64 count = parseCount(f[0]);
         if (count <= 0 || !isPreviousField(f[1]) || !Learning::isLearnable(f[2]))
             return;
-        const int p = slotFor(f[1]);
-        const int w = slotFor(f[2]);
+        const int p = slotFor(f[1], false);
+        const int w = slotFor(f[2], true);
         m_successors[p].push_back({ w, quint32(count), headOf(m_keys.at(w)) });
     });
     m_totals.assign(m_successors.size(), 0.0);

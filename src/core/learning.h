@@ -260,9 +260,13 @@ private:
         quint32 count;
         quint32 head;
     };
-    int slotFor(QStringView word);
+    // `written`: the word as the text has it; false for the previous-word
+    // column, which holds lower case only and must not decide how a word is
+    // shown.
+    int slotFor(QStringView word, bool written);
 
-    QStringList m_words; // as written
+    QStringList m_words;           // as written
+    std::vector<bool> m_formKnown; // m_words holds a written form
     QStringList m_keys;
     KeyIndex m_ids;
     std::vector<std::vector<Successor>> m_successors;

@@ -133,6 +133,9 @@ int main(int argc, char *argv[])
 
     Form1 window(choice.folder, choice.readOnlyReason);
     closeOnSignals(&window);
+    // Closing the window ends the program, also while it is a tool window
+    // (live typing), which does not count as the last window closed.
+    QObject::connect(&window, &Form1::closing, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
     if (parser.isSet(screenshotOption))
         return screenshot(window, parser.value(screenshotOption));

@@ -165,6 +165,10 @@ void TestLearning::nextWords_data()
     QTest::newRow("static pairs of the sentence start")
             << QString() << u"9\t<s>\tThe\r\n4\t<s>\tI\r\n2\tof\tthe\r\n"_s << u"<s>"_s
             << QStringList { u"the"_s, u"I"_s };
+    // The previous-word column is in lower case: it never decides how a word
+    // is written.
+    QTest::newRow("static I after its lower-case key")
+            << QString() << u"5\ti\tam\r\n4\t<s>\tI\r\n"_s << u"<s>"_s << QStringList { u"I"_s };
     QTest::newRow("learned and static merged")
             << u"the dog. the dog. the cat."_s << u"1\tthe\tmat\r\n"_s << u"the"_s
             << QStringList { u"mat"_s, u"dog"_s, u"cat"_s };

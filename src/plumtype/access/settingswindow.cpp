@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <array>
+
 using HandsFree::Id;
 using HandsFree::Kind;
 
@@ -45,24 +47,27 @@ AccessSettingsWindow::AccessSettingsWindow(HandsFreeAccess *access, QWidget *par
     top->addWidget(m_close);
     outer->addLayout(top);
 
+    // Two columns: dwell clicking with learning below it, switch scanning
+    // with typing into other programs below it.  A feature's switch heads
+    // its part.
     auto *columns = new QHBoxLayout;
     outer->addLayout(columns);
-    QGridLayout *grid = nullptr;
-    int line = 0;
-    // A feature's switch heads its part of the window.
+    std::array<QGridLayout *, 2> grids {};
+    std::array<int, 2> lines {};
+    for (QGridLayout *&g : grids) {
+        g = new QGridLayout;
+        g->setVerticalSpacing(4);
+        columns->addLayout(g);
+    }
     const auto heads = [](Id id) {
         return id == Id::DwellOn || id == Id::ScanOn || id == Id::LiveTyping || id == Id::LearnOn;
     };
     for (const HandsFree::Field &f : HandsFree::fields()) {
-        if (f.id == Id::DwellOn || f.id == Id::ScanOn || f.id == Id::LiveTyping) {
-            // A column for each feature, headed by its switch.
-            if (grid)
-                grid->setRowStretch(line, 1);
-            grid = new QGridLayout;
-            grid->setVerticalSpacing(4);
-            columns->addLayout(grid);
-            line = 0;
-        }
+        const int column = (f.id < Id::ScanOn || f.id >= Id::LearnOn) ? 0 : 1;
+        QGridLayout *grid = grids[column];
+        int &line = lines[column];
+        if (heads(f.id) && line > 0)
+            grid->setRowMinimumHeight(line++, 16);
         Row row { f.id, nullptr, {} };
         const QString range = HandsFree::range(f.id);
         auto *name = new QLabel(
@@ -124,9 +129,10 @@ AccessSettingsWindow::AccessSettingsWindow(HandsFreeAccess *access, QWidget *par
         m_rows.append(row);
         ++line;
     }
-    addLearnedWords(grid, line);
-    line += 2;
-    grid->setRowStretch(line, 1);
+    addLearnedWords(grids[0], lines[0]);
+    lines[0] += 2;
+    for (int c = 0; c < 2; ++c)
+        grids[c]->setRowStretch(lines[c], 1);
     refresh();
     adjustSize();
 }
@@ -138,7 +144,7 @@ void AccessSettingsWindow::addLearnedWords(QGridLayout *grid, int line)
     grid->addWidget(title, line, 0, Qt::AlignTop);
     m_learned = new QListWidget(this);
     m_learned->setFont(Fonts::verdana(12, false));
-    m_learned->setMinimumHeight(3 * kButtonHeight);
+    m_learned->setFixedHeight(3 * kButtonHeight);
     grid->addWidget(m_learned, line, 1, 1, 3);
     m_forgetWord = makeButton(QStringLiteral("Forget word"), 2 * kButtonHeight + 40);
     m_forgetAll = makeButton(QStringLiteral("Forget all"), 2 * kButtonHeight + 40);
