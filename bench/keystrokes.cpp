@@ -60,16 +60,21 @@ struct Totals
     qint64 taken = 0;
 };
 
-Totals simulate(const WordTable &table, const QString &text)
+// Writes the text as the user would: `wordClicks(word, start)` gives the
+// clicks for a word and its space (0 when it is typed out), `sentenceEnd(end)`
+// hears where each sentence ends.
+template<typename WordClicks, typename SentenceEnd>
+Totals replay(const QString &text, WordClicks wordClicks, SentenceEnd sentenceEnd)
 {
     Totals t;
-    QHash<QString, int> cache;
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n) {
         const QChar c = text.at(i);
         if (c.isSpace()) {
             ++i;
+            if (c == u'\n')
+                sentenceEnd(i);
             continue;
         }
         if (!c.isLetter()) {
@@ -77,6 +82,8 @@ Totals simulate(const WordTable &table, const QString &text)
             ++t.plain;
             ++t.used;
             ++i;
+            if (c == u'.' || c == u'!' || c == u'?')
+                sentenceEnd(i);
             continue;
         }
         qsizetype end = i;
@@ -86,14 +93,11 @@ Totals simulate(const WordTable &table, const QString &text)
         while (text.at(end - 1 - trailing) == u'\'')
             ++trailing;
         const QString word = text.mid(i, end - i - trailing);
-        const QString key = word.toLower();
-        auto found = cache.constFind(key);
-        if (found == cache.constEnd())
-            found = cache.insert(key, clicksWithSuggestions(table, word));
+        const int clicks = wordClicks(word, i);
         ++t.words;
         t.plain += word.size() + 1;
-        if (*found > 0) {
-            t.used += *found;
+        if (clicks > 0) {
+            t.used += clicks;
             ++t.taken;
         } else {
             t.used += word.size() + 1;
@@ -104,6 +108,21 @@ Totals simulate(const WordTable &table, const QString &text)
         i = end;
     }
     return t;
+}
+
+Totals simulate(const WordTable &table, const QString &text)
+{
+    QHash<QString, int> cache;
+    return replay(
+            text,
+            [&](const QString &word, qsizetype) {
+                const QString key = word.toLower();
+                auto found = cache.constFind(key);
+                if (found == cache.constEnd())
+                    found = cache.insert(key, clicksWithSuggestions(table, word));
+                return *found;
+            },
+            [](qsizetype) {});
 }
 
 // Line breaks inside a paragraph become spaces; a paragraph break stays one
@@ -148,68 +167,32 @@ Totals simulateLearning(const WordTable &table, const StaticPairs &pairs, const 
     const QString text = unwrapped(original);
     const ShippedWords shipped = ShippedWords::fromTable(table);
     LearnedModel model;
-    Totals t;
-    const qsizetype n = text.size();
     qsizetype sentence = 0; // start of the sentence not learned yet
     const auto endSentence = [&](qsizetype end) {
         Learning::learn(model, QStringView(text).mid(sentence, end - sentence), shipped,
                         QStringView(text).left(sentence));
         sentence = end;
     };
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar c = text.at(i);
-        if (c.isSpace()) {
-            ++i;
-            if (c == u'\n')
-                endSentence(i);
-            continue;
-        }
-        if (!c.isLetter()) {
-            ++t.plain;
-            ++t.used;
-            ++i;
-            if (c == u'.' || c == u'!' || c == u'?')
-                endSentence(i);
-            continue;
-        }
-        qsizetype end = i;
-        while (end < n && isWordChar(text.at(end)))
-            ++end;
-        qsizetype trailing = 0;
-        while (text.at(end - 1 - trailing) == u'\'')
-            ++trailing;
-        const QString word = text.mid(i, end - i - trailing);
+    const auto wordClicks = [&](const QString &word, qsizetype start) {
         const QString lower = word.toLower();
-        const QString previous = Learning::previousWord(QStringView(text).left(i));
+        const QString previous = Learning::previousWord(QStringView(text).left(start));
         QStringList offered;
-        int clicks = 0;
         if (next) {
             const QStringList row = Learning::nextWords(model, pairs, previous);
             if (holds(row, lower))
-                clicks = 1;
+                return 1;
             offered += row;
         }
-        for (int k = 1; clicks == 0 && k < word.size(); ++k) {
+        for (int k = 1; k < word.size(); ++k) {
             const QStringList row =
                     Learning::suggest(model, pairs, table, previous, word.left(k), offered);
             if (holds(row, lower))
-                clicks = k + 1;
+                return k + 1;
             offered += row;
         }
-        ++t.words;
-        t.plain += word.size() + 1;
-        if (clicks > 0) {
-            t.used += clicks;
-            ++t.taken;
-        } else {
-            t.used += word.size() + 1;
-        }
-        t.plain += trailing;
-        t.used += trailing;
-        i = end;
-    }
-    return t;
+        return 0;
+    };
+    return replay(text, wordClicks, endSentence);
 }
 
 } // namespace

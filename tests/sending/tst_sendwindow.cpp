@@ -11,6 +11,8 @@
 #include "access/access.h"
 #include "sending/programtyping.h"
 
+#include "receiverfiles.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
@@ -24,39 +26,6 @@ const QStringList kKeys = {
     "001|hello",    "004|,",    "000|w",    "000|ö",      "000|€",      "000|[space]",
     "000|[return]", "001|then", "001|more", "000|[back]", "000|[send]", "000|[delete]",
 };
-
-QString readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-QString waitForFile(const QString &path, const QString &expected, int ms = 5000)
-{
-    const QDeadlineTimer deadline(ms);
-    QString now = readFile(path);
-    while (now != expected && !deadline.hasExpired()) {
-        QTest::qWait(10);
-        now = readFile(path);
-    }
-    return now;
-}
-
-void play(Form1 *w, const QStringList &script)
-{
-    for (const QString &step : script) {
-        if (step.startsWith(u'#')) {
-            QVERIFY2(w->WordSelect(step.mid(1).toInt())->isEnabled(), qPrintable(step));
-            w->WordSelect(step.mid(1).toInt())->click();
-        } else {
-            // A resize by the window manager brings the home keyboard back.
-            if (keyIndex(w, step) == 0)
-                w->loadmap(w->keyboardPath(u"t.kbd"_s));
-            QVERIFY2(click(w, step), qPrintable(step + u" on "_s + w->FileName));
-        }
-        QCoreApplication::processEvents();
-    }
-}
 
 QString lf(QString text)
 {
@@ -126,14 +95,15 @@ void tst_SendWindow::sendThenLive()
 
     // Words, a suffix, letters, a suggestion, a line break, a mistake taken
     // back; then "[send]".
-    play(w.get(), { u"hello"_s, u","_s, u"w"_s, u"ö"_s, u"#0"_s, u"€"_s, u"[return]"_s, u"then"_s,
-                    u"more"_s, u"[back]"_s });
+    play(w.get(), u"t.kbd"_s,
+         { u"hello"_s, u","_s, u"w"_s, u"ö"_s, u"#0"_s, u"€"_s, u"[return]"_s, u"then"_s, u"more"_s,
+           u"[back]"_s });
     const QString typed = w->Text1->Text();
     QVERIFY2(typed.startsWith(u"Hello, wörld €\r\n"_s), qPrintable(typed));
     // A notice instead would be answered and fail the test, not hang it.
     QString notice;
     answerLater(w.get(), u"Okay"_s, &notice);
-    play(w.get(), { u"[send]"_s });
+    play(w.get(), u"t.kbd"_s, { u"[send]"_s });
     QCOMPARE(notice, QString());
     QCOMPARE(waitForFile(m_text, lf(typed)), lf(typed));
     QVERIFY(w->Text1->Text().isEmpty());
@@ -146,8 +116,9 @@ void tst_SendWindow::sendThenLive()
     QTest::qWait(300);
     QCOMPARE(readFile(m_focus), u"active"_s);
     const QString before = readFile(m_text);
-    play(w.get(), { u"[space]"_s, u"hello"_s, u"more"_s, u"[back]"_s, u"then"_s, u"[delete]"_s,
-                    u"w"_s, u"ö"_s, u"#0"_s });
+    play(w.get(), u"t.kbd"_s,
+         { u"[space]"_s, u"hello"_s, u"more"_s, u"[back]"_s, u"then"_s, u"[delete]"_s, u"w"_s,
+           u"ö"_s, u"#0"_s });
     const QString expected = before + lf(w->Text1->Text());
     QCOMPARE(waitForFile(m_text, expected), expected);
     QCOMPARE(readFile(m_focus), u"active"_s);

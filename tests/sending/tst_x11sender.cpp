@@ -5,6 +5,8 @@
 
 #include "sending/sender.h"
 
+#include "receiverfiles.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
@@ -20,24 +22,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// Waits until the file holds `expected`; returns what it holds at the end.
-QString waitForFile(const QString &path, const QString &expected, int ms = 5000)
-{
-    const QDeadlineTimer deadline(ms);
-    QString now = readFile(path);
-    while (now != expected && !deadline.hasExpired()) {
-        QTest::qWait(10);
-        now = readFile(path);
-    }
-    return now;
-}
 
 bool run(const QString &program, const QStringList &args)
 {

@@ -6,6 +6,7 @@
 
 #include "form1.h"
 
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -54,4 +55,31 @@ inline void answerLater(Form1 *w, const QString &answer, QString *asked = nullpt
                     *asked = w->Text1->Text();
                 click(w, answer);
             });
+}
+
+// Clicks through a script on `keyboard`: key texts, "#n" for suggestion
+// button n, and "yes", "no" or "Okay" to answer the prompt that the step
+// before opens.  A prompt (or a resize) brings the home keyboard back:
+// `keyboard` is loaded again when a key is not on screen.
+inline void play(Form1 *w, const QString &keyboard, const QStringList &script)
+{
+    const auto isAnswer = [](const QString &step) {
+        return step == u"yes" || step == u"no" || step == u"Okay";
+    };
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        const QString &step = script.at(i);
+        if (isAnswer(step))
+            continue;
+        if (i + 1 < script.size() && isAnswer(script.at(i + 1)))
+            answerLater(w, script.at(i + 1));
+        if (step.startsWith(u'#')) {
+            FaceButton *button = w->WordSelect(step.mid(1).toInt());
+            QVERIFY2(button && button->isEnabled(), qPrintable(step));
+            button->click();
+            continue;
+        }
+        if (keyIndex(w, step) == 0)
+            w->loadmap(w->keyboardPath(keyboard));
+        QVERIFY2(click(w, step), qPrintable(step + QStringLiteral(" on ") + w->FileName));
+    }
 }

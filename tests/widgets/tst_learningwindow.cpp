@@ -48,23 +48,6 @@ std::unique_ptr<Started> start(bool learn, bool next, const QString &learnedFile
     return s;
 }
 
-void play(Form1 *w, const QStringList &script)
-{
-    for (int i = 0; i < script.size(); ++i) {
-        const QString &step = script.at(i);
-        if (step == u"yes" || step == u"Okay")
-            continue;
-        if (i + 1 < script.size() && (script.at(i + 1) == u"yes" || script.at(i + 1) == u"Okay"))
-            answerLater(w, script.at(i + 1));
-        if (!step.startsWith(u'#') && keyIndex(w, step) == 0)
-            w->loadmap(w->keyboardPath(u"t.kbd"_s));
-        if (step.startsWith(u'#'))
-            w->WordSelect(step.mid(1).toInt())->click();
-        else
-            QVERIFY2(click(w, step), qPrintable(step));
-    }
-}
-
 QStringList row(Form1 *w)
 {
     QStringList out;
@@ -124,7 +107,7 @@ void tst_LearningWindow::commitPoints()
     QFETCH(QString, expected);
 
     auto s = start(true, false);
-    play(s->w.get(), script);
+    play(s->w.get(), u"t.kbd"_s, script);
     QHash<QString, int> want;
     for (const QString &pair : expected.split(u' ', Qt::SkipEmptyParts))
         want.insert(pair.section(u':', 0, 0), pair.section(u':', 1).toInt());
@@ -164,7 +147,7 @@ void tst_LearningWindow::suggestions()
     QFETCH(QStringList, offered);
 
     auto s = start(learn, false, learnedFile);
-    play(s->w.get(), script);
+    play(s->w.get(), u"t.kbd"_s, script);
     QCOMPARE(row(s->w.get()), offered);
 }
 
@@ -172,18 +155,18 @@ void tst_LearningWindow::nextWordInserts()
 {
     auto s = start(true, true, u"4\thello\tworld\r\n3\t<s>\tthen\r\n"_s);
     Form1 *w = s->w.get();
-    play(w, { u"hello"_s });
+    play(w, u"t.kbd"_s, { u"hello"_s });
     QCOMPARE(row(w), QStringList { u"world"_s });
-    play(w, { u"#0"_s, u"."_s });
+    play(w, u"t.kbd"_s, { u"#0"_s, u"."_s });
     QCOMPARE(w->Text1->Text(), u"Hello world. "_s);
     // A sentence starts: its next word comes with a capital.
     QCOMPARE(row(w), QStringList { u"then"_s });
-    play(w, { u"#0"_s });
+    play(w, u"t.kbd"_s, { u"#0"_s });
     QCOMPARE(w->Text1->Text(), u"Hello world. Then "_s);
 
     // Off again: after a space the buttons are the lists' as before.
     w->handsFree->change(Id::NextWord, 0);
-    play(w, { u"hello"_s });
+    play(w, u"t.kbd"_s, { u"hello"_s });
     QVERIFY(!row(w).contains(u"world"_s));
 }
 
@@ -193,20 +176,20 @@ void tst_LearningWindow::pauseAndForget()
     Form1 *w = s->w.get();
     const auto learnFace = [w] { return w->Command1(keyIndex(w, u"[learn]"_s))->paintedCaption; };
     QCOMPARE(learnFace(), u"Learn On"_s);
-    play(w, { u"hello"_s, u"[copy]"_s, u"Okay"_s });
+    play(w, u"t.kbd"_s, { u"hello"_s, u"[copy]"_s, u"Okay"_s });
     w->saveLearned();
     const QByteArray before = readBytes(s->learned());
     QVERIFY(!before.isEmpty());
 
     // Paused: nothing is learned, now or when taken up again.
-    play(w, { u"[learn]"_s });
+    play(w, u"t.kbd"_s, { u"[learn]"_s });
     QCOMPARE(learnFace(), u"Learn Paused"_s);
-    play(w, { u"world"_s, u"[copy]"_s, u"Okay"_s, u"[learn]"_s });
+    play(w, u"t.kbd"_s, { u"world"_s, u"[copy]"_s, u"Okay"_s, u"[learn]"_s });
     w->saveLearned();
     QCOMPARE(readBytes(s->learned()), before);
     QCOMPARE(learnFace(), u"Learn On"_s);
 
-    play(w, { u"then"_s, u"[copy]"_s, u"Okay"_s });
+    play(w, u"t.kbd"_s, { u"then"_s, u"[copy]"_s, u"Okay"_s });
     QCOMPARE(learnedCounts(w).keys().size(), 2);
     w->forgetLearnedWord(u"hello"_s);
     QCOMPARE(learnedCounts(w).keys(), QList<QString> { u"then"_s });

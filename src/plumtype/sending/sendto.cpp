@@ -129,6 +129,9 @@ bool ProgramTyping::nativeEventFilter(const QByteArray &eventType, void *message
 
 bool ProgramTyping::eventFilter(QObject *watched, QEvent *event)
 {
+    // Nothing stays held down while the window is away.
+    if (watched == m_form && event->type() == QEvent::Hide)
+        releaseAll();
     if (watched == m_form && event->type() == QEvent::Enter && !m_form->killme
         && qGuiApp->applicationState() != Qt::ApplicationActive)
         sender()->noteFocus();
