@@ -191,9 +191,25 @@ void tst_LearningWindow::pauseAndForget()
 
     play(w, u"t.kbd"_s, { u"then"_s, u"[copy]"_s, u"Okay"_s });
     QCOMPARE(learnedCounts(w).keys().size(), 2);
-    w->forgetLearnedWord(u"hello"_s);
-    QCOMPARE(learnedCounts(w).keys(), QList<QString> { u"then"_s });
-    QVERIFY(w->forgetAllLearned());
+
+    // Forgetting from the settings window, with its large buttons only.
+    w->handsFree->showSettings();
+    AccessSettingsWindow *settings = w->handsFree->settingsWindow();
+    const auto press = [settings](const QString &caption) {
+        for (FaceButton *b : settings->findChildren<FaceButton *>()) {
+            if (b->paintedCaption == caption)
+                return b->click(), true;
+        }
+        return false;
+    };
+    const QString second = w->learnedWords().at(1).word;
+    QVERIFY(press(u"Down"_s) && press(u"Down"_s)); // stays on the last word
+    QVERIFY(press(u"Forget word"_s));
+    QCOMPARE(learnedCounts(w).keys().size(), 1);
+    QVERIFY(!learnedCounts(w).contains(second));
+    QVERIFY(press(u"Forget all"_s));
+    QVERIFY(QFileInfo::exists(s->learned())); // asked once: nothing gone yet
+    QVERIFY(press(u"Sure? Forget"_s));
     QVERIFY(!QFileInfo::exists(s->learned()));
     QVERIFY(w->learnedWords().isEmpty());
 }

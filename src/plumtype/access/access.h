@@ -239,6 +239,8 @@ private:
     int m_capturing = -1; // the row whose key is being chosen
     // What learning has learned: the words by count, forgetting them.
     QListWidget *m_learned = nullptr;
+    FaceButton *m_wordUp = nullptr;
+    FaceButton *m_wordDown = nullptr;
     FaceButton *m_forgetWord = nullptr;
     FaceButton *m_forgetAll = nullptr;
     bool m_forgetAllAsked = false;

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 using HandsFree::Id;
@@ -141,7 +142,23 @@ void AccessSettingsWindow::addLearnedWords(QGridLayout *grid, int line)
 {
     auto *title = new QLabel(QStringLiteral("Learned words"), this);
     title->setFont(Fonts::verdana(9, false));
-    grid->addWidget(title, line, 0, Qt::AlignTop);
+    // Large buttons choose the word, so that dwell and scanning can too.
+    m_wordUp = makeButton(QStringLiteral("Up"), 2 * kButtonHeight);
+    m_wordDown = makeButton(QStringLiteral("Down"), 2 * kButtonHeight);
+    auto *chooser = new QVBoxLayout;
+    chooser->addWidget(title);
+    chooser->addWidget(m_wordUp);
+    chooser->addWidget(m_wordDown);
+    chooser->addStretch(1);
+    grid->addLayout(chooser, line, 0);
+    for (const auto &[button, step] : { std::pair { m_wordUp, -1 }, std::pair { m_wordDown, 1 } }) {
+        connect(button, &QAbstractButton::clicked, this, [this, step = step] {
+            const int row = std::clamp(m_learned->currentRow() + step, 0,
+                                       std::max(0, m_learned->count() - 1));
+            if (m_learned->count() > 0)
+                m_learned->setCurrentRow(row);
+        });
+    }
     m_learned = new QListWidget(this);
     m_learned->setFont(Fonts::verdana(12, false));
     m_learned->setFixedHeight(3 * kButtonHeight);
@@ -259,7 +276,9 @@ QList<QList<int>> AccessSettingsWindow::scanGroups(QStringList *names) const
         groups.append(ids);
         labels.append(QString(HandsFree::field(row.id).label));
     }
-    groups.append({ m_forgetWord->property("accessTarget").toInt(),
+    groups.append({ m_wordUp->property("accessTarget").toInt(),
+                    m_wordDown->property("accessTarget").toInt(),
+                    m_forgetWord->property("accessTarget").toInt(),
                     m_forgetAll->property("accessTarget").toInt() });
     labels.append(QStringLiteral("Learned words"));
     if (names)
