@@ -69,4 +69,7 @@ private:
     bool m_toldUnreachable = false;
     bool m_sending = false;
     QTimer m_noteFocus;
+    // On X11: the root window and the property that names the active window.
+    unsigned long m_rootWindow = 0;
+    unsigned long m_activeWindowAtom = 0;
 };

@@ -15,6 +15,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
 using HandsFree::Id;
 
 namespace {
@@ -73,8 +76,12 @@ ProgramTyping::ProgramTyping(Form1 *form) : QObject(form), m_form(form)
                 if (state != Qt::ApplicationActive)
                     noteFocusSoon();
             });
-    if (QGuiApplication::platformName() == u"xcb")
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() == u"xcb" && x11 && x11->display()) {
+        m_rootWindow = DefaultRootWindow(x11->display());
+        m_activeWindowAtom = XInternAtom(x11->display(), "_NET_ACTIVE_WINDOW", False);
         qApp->installNativeEventFilter(this);
+    }
     // The pointer coming over the keyboard: the focus is still where the
     // user was writing.
     form->installEventFilter(this);
@@ -120,9 +127,12 @@ void ProgramTyping::noteFocusSoon()
 
 bool ProgramTyping::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-    constexpr quint8 kPropertyNotify = 28;
-    if (eventType == "xcb_generic_event_t"
-        && (static_cast<const quint8 *>(message)[0] & 0x7f) == kPropertyNotify)
+    if (eventType != "xcb_generic_event_t"
+        || (static_cast<const xcb_generic_event_t *>(message)->response_type & 0x7f)
+                   != XCB_PROPERTY_NOTIFY)
+        return false;
+    const auto *notify = static_cast<const xcb_property_notify_event_t *>(message);
+    if (notify->window == m_rootWindow && notify->atom == m_activeWindowAtom)
         noteFocusSoon();
     return false;
 }
