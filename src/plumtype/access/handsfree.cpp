@@ -7,6 +7,7 @@
 #include "facetext.h"
 #include "sending/programtyping.h"
 #include "surface/dialog.h"
+#include "windowface.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -123,6 +124,7 @@ void Form1::createAccess()
     SwitchScanning = AccessMenu->addAction(QStringLiteral("&Switch Scanning"));
     SwitchScanning->setCheckable(true);
     AccessSettings = AccessMenu->addAction(QStringLiteral("&Settings..."));
+    windowFace = new WindowFace(this);
     handsFree = new HandsFreeAccess(this);
 }
 
