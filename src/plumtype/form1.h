@@ -22,8 +22,8 @@
 //   speech/                  Speak_Click, kbdfolder_Click, openWebsite: speech and hand-offs
 //   access/                  hands-free access: dwell clicking, switch scanning, their settings
 //   sending/                 typing into other programs: "[send]", live typing, the senders
-//   windowface.h             WindowFace: what access/ and sending/ see of the window
-//                            (surface/windowface.cpp)
+//   windowface.h             WindowFace: all that access/ and sending/ see of the window
+//                            (surface/windowface.cpp); they reach nothing else here
 //   prediction/learning.cpp  suggestions that learn from the user's writing
 // The rules that need no window are in the core library (src/core).
 
@@ -426,16 +426,13 @@ public:
     QAction *AccessSettings = nullptr;
     class HandsFreeAccess *handsFree = nullptr;
     // What hands-free access and typing into other programs see of the
-    // window.
+    // window; made before them, and gone after them.
     class WindowFace *windowFace = nullptr;
     // The end of every loadmap: a new keyboard is on screen.
     Q_SIGNAL void keyboardLoaded();
 
 private:
     friend class WindowFace;
-    friend class HandsFreeAccess;
-    friend class DwellController;
-    friend class ScanController;
     void createAccess();
     // The command keys "[dwell]" (dwell on, paused, on again) and "[access]"
     // (the settings window).

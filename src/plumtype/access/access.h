@@ -5,7 +5,8 @@
 // a switch selects), with their settings window.  The rules live in the core
 // (dwell.h, scanning.h, handsfree.h); the classes here feed them the pointer,
 // the switches and the clock, and carry out a selection through the same
-// click a mouse gives.
+// click a mouse gives.  Of the window they see only its WindowFace
+// (windowface.h): its controls, typing area, prompts, voice and signals.
 //
 //   access/handsfree.cpp       HandsFreeAccess: the menu, the settings file,
 //                              which controls can be selected, the marks
@@ -17,6 +18,7 @@
 #include "handsfree.h"
 #include "scanning.h"
 #include "surface/facebutton.h"
+#include "windowface.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -28,7 +30,6 @@
 
 #include <functional>
 
-class Form1;
 class QAbstractButton;
 class DwellController;
 class ScanController;
@@ -40,11 +41,12 @@ class HandsFreeAccess : public QObject
 {
     Q_OBJECT
 public:
-    explicit HandsFreeAccess(Form1 *form);
+    // A child of the face's window.
+    explicit HandsFreeAccess(WindowFace *face);
     ~HandsFreeAccess() override;
 
     const HandsFree::Settings &settings() const { return m_settings; }
-    Form1 *form() const { return m_form; }
+    WindowFace *face() const { return m_face; }
     // Changes one setting: it takes effect at once and is written to the
     // settings file.
     void change(HandsFree::Id id, int value);
@@ -105,7 +107,7 @@ private:
     void paintDwellKeys();
     void updateMenu();
 
-    Form1 *m_form;
+    WindowFace *m_face;
     HandsFree::Settings m_settings;
     bool m_paused = false;
     DwellController *m_dwell = nullptr;
@@ -119,7 +121,7 @@ class DwellController : public QObject
 {
     Q_OBJECT
 public:
-    DwellController(HandsFreeAccess *access, Form1 *form);
+    explicit DwellController(HandsFreeAccess *access);
     void setOn(bool on);
     bool isOn() const { return m_on; }
     void configure();
@@ -143,7 +145,7 @@ private:
     void releaseSuggestions();
 
     HandsFreeAccess *m_access;
-    Form1 *m_form;
+    WindowFace *m_face;
     Dwell::Tracker m_tracker;
     QTimer m_timer;
     bool m_on = false;
@@ -156,7 +158,7 @@ class ScanController : public QObject
 {
     Q_OBJECT
 public:
-    ScanController(HandsFreeAccess *access, Form1 *form);
+    explicit ScanController(HandsFreeAccess *access);
     void setOn(bool on);
     bool isOn() const { return m_on; }
     void configure();
@@ -182,7 +184,7 @@ private:
     void paint();
 
     HandsFreeAccess *m_access;
-    Form1 *m_form;
+    WindowFace *m_face;
     Scanning::Scanner m_scanner;
     QStringList m_names; // of the groups, for auditory scanning
     QTimer m_timer;

@@ -4,10 +4,6 @@
 // dwell is in progress, so a resting pointer costs nothing.
 #include "access/access.h"
 
-#include "form1.h"
-
-#include "surface/dialog.h"
-
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
@@ -25,8 +21,8 @@ constexpr int kFrameMs = 40;
 
 } // namespace
 
-DwellController::DwellController(HandsFreeAccess *access, Form1 *form)
-    : QObject(access), m_access(access), m_form(form)
+DwellController::DwellController(HandsFreeAccess *access)
+    : QObject(access), m_access(access), m_face(access->face())
 {
     m_timer.setInterval(kFrameMs);
     connect(&m_timer, &QTimer::timeout, this, &DwellController::poll);
@@ -63,7 +59,7 @@ bool DwellController::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if ((type == QEvent::MouseMove || type == QEvent::Enter || type == QEvent::Leave) && m_on
-        && !m_form->killme && watched->isWidgetType()) {
+        && !m_face->isClosing() && watched->isWidgetType()) {
         QPoint global;
         if (type == QEvent::MouseMove)
             global = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
@@ -85,7 +81,7 @@ Dwell::Target DwellController::targetAt(QPoint global) const
     if (!w || !m_access->ours(w->window()))
         return {};
     int id = 0;
-    QListWidget *list = m_form->dialog->File1;
+    QListWidget *list = m_face->pickerList();
     if (w == list->viewport()) {
         if (QListWidgetItem *item = list->itemAt(w->mapFromGlobal(global)))
             id = kPickerRow + list->row(item);
@@ -96,7 +92,7 @@ Dwell::Target DwellController::targetAt(QPoint global) const
         return {};
     if (m_access->dwellPaused()) {
         // Paused, only the key that takes dwell up again can be dwelt on.
-        const FaceButton *key = id <= m_form->lastbutton ? m_form->Command1(id) : nullptr;
+        const FaceButton *key = id <= m_face->lastKey() ? m_face->key(id) : nullptr;
         if (!key || key->Tag != u"letter" || key->ToolTipText != u"[dwell]")
             return {};
     }
@@ -112,7 +108,7 @@ void DwellController::pointerAt(QPoint global)
 
 void DwellController::poll()
 {
-    if (!m_on || m_form->killme)
+    if (!m_on || m_face->isClosing())
         return;
     handle(m_tracker.tick(m_access->now()));
 }
@@ -188,6 +184,5 @@ void DwellController::releaseSuggestions()
             return;
     }
     m_held = false;
-    QString word = m_form->typedword;
-    m_form->suggest(word);
+    m_face->refreshSuggestions();
 }

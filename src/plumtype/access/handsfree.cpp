@@ -2,25 +2,13 @@
 // the controls that dwell and scanning can select, and the marks they draw.
 #include "access/access.h"
 
-#include "form1.h"
-
-#include "facetext.h"
-#include "sending/programtyping.h"
-#include "surface/dialog.h"
-#include "windowface.h"
-
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
-#include <QGroupBox>
 #include <QHash>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
-#include <QRadioButton>
 #include <QSettings>
-#include <QTextToSpeech>
-#include <QToolButton>
 
 #include <algorithm>
 
@@ -31,6 +19,7 @@ using HandsFree::Id;
 constexpr int kSuggestion = 200;
 constexpr int kSpeak = 300;
 constexpr int kEditor = 400;
+constexpr int kEditorControls = 19;
 constexpr int kPickerOk = 500;
 constexpr int kPickerCancel = 501;
 constexpr int kPickerRow = 600;
@@ -113,55 +102,29 @@ QSettings settingsFile()
 
 } // namespace
 
-// ---- Form1's side ----
-
-void Form1::createAccess()
-{
-    AccessMenu = new QMenu(QStringLiteral("&Access"), this);
-    menuBar()->insertMenu(About->menuAction(), AccessMenu);
-    DwellClicking = AccessMenu->addAction(QStringLiteral("&Dwell Clicking"));
-    DwellClicking->setCheckable(true);
-    SwitchScanning = AccessMenu->addAction(QStringLiteral("&Switch Scanning"));
-    SwitchScanning->setCheckable(true);
-    AccessSettings = AccessMenu->addAction(QStringLiteral("&Settings..."));
-    windowFace = new WindowFace(this);
-    handsFree = new HandsFreeAccess(this);
-}
-
-void Form1::accessCommand(const QString &command)
-{
-    if (command == u"[dwell]")
-        handsFree->toggleDwell();
-    else
-        handsFree->showSettings();
-}
-
-bool Form1::suggestionsHeld()
-{
-    return handsFree && handsFree->dwell()->holdSuggestions();
-}
-
 // ---- HandsFreeAccess ----
 
-HandsFreeAccess::HandsFreeAccess(Form1 *form) : QObject(form), m_form(form)
+HandsFreeAccess::HandsFreeAccess(WindowFace *face) : QObject(face->window()), m_face(face)
 {
+    using Item = WindowFace::MenuItem;
     m_elapsed.start();
-    m_dwell = new DwellController(this, form);
-    m_scan = new ScanController(this, form);
+    m_dwell = new DwellController(this);
+    m_scan = new ScanController(this);
     load();
 
-    connect(form->DwellClicking, &QAction::triggered, this,
+    connect(face->menuItem(Item::DwellClicking), &QAction::triggered, this,
             [this](bool on) { change(Id::DwellOn, on); });
-    connect(form->SwitchScanning, &QAction::triggered, this,
+    connect(face->menuItem(Item::SwitchScanning), &QAction::triggered, this,
             [this](bool on) { change(Id::ScanOn, on); });
-    connect(form->AccessSettings, &QAction::triggered, this, &HandsFreeAccess::showSettings);
+    connect(face->menuItem(Item::AccessSettings), &QAction::triggered, this,
+            &HandsFreeAccess::showSettings);
     // The shortcut works in every window of the program, menus locked or not.
     auto *shortcut = new QAction(this);
     shortcut->setShortcut(QKeySequence(Qt::Key_F12));
     shortcut->setShortcutContext(Qt::ApplicationShortcut);
-    form->addAction(shortcut);
+    face->window()->addAction(shortcut);
     connect(shortcut, &QAction::triggered, this, &HandsFreeAccess::toggleDwell);
-    connect(form, &Form1::keyboardLoaded, this, &HandsFreeAccess::keyboardLoaded);
+    connect(face, &WindowFace::keyboardLoaded, this, &HandsFreeAccess::keyboardLoaded);
     apply();
 }
 
@@ -207,8 +170,8 @@ void HandsFreeAccess::apply()
 
 void HandsFreeAccess::updateMenu()
 {
-    m_form->DwellClicking->setChecked(m_settings.on(Id::DwellOn));
-    m_form->SwitchScanning->setChecked(m_settings.on(Id::ScanOn));
+    m_face->menuItem(WindowFace::MenuItem::DwellClicking)->setChecked(m_settings.on(Id::DwellOn));
+    m_face->menuItem(WindowFace::MenuItem::SwitchScanning)->setChecked(m_settings.on(Id::ScanOn));
 }
 
 void HandsFreeAccess::toggleDwell()
@@ -226,8 +189,8 @@ void HandsFreeAccess::toggleDwell()
 void HandsFreeAccess::showSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsWindow = new AccessSettingsWindow(this, m_form);
-        m_form->programTyping->keepFocusOff(m_settingsWindow);
+        m_settingsWindow = new AccessSettingsWindow(this, m_face->window());
+        m_face->addWindow(m_settingsWindow);
         // Whatever comes to lie under a still pointer waits for it to move.
         connect(m_settingsWindow, &AccessSettingsWindow::shownOrHidden, m_dwell,
                 &DwellController::keysReplaced);
@@ -242,7 +205,7 @@ void HandsFreeAccess::showSettings()
 
 void HandsFreeAccess::keyboardLoaded()
 {
-    if (m_form->killme)
+    if (m_face->isClosing())
         return;
     paintDwellKeys();
     m_dwell->keysReplaced();
@@ -254,14 +217,10 @@ void HandsFreeAccess::paintDwellKeys()
     const QString state = !m_settings.on(Id::DwellOn) ? QStringLiteral("Off")
                           : m_paused                  ? QStringLiteral("Paused")
                                                       : QStringLiteral("On");
-    for (int i = 2; i <= m_form->lastbutton; ++i) {
-        FaceButton *key = m_form->Command1(i);
-        if (!key || key->Tag != u"letter" || key->ToolTipText != u"[dwell]")
-            continue;
-        const QSize kept = m_form->Picture1->size();
-        m_form->Picture1->resize(key->size());
-        m_form->buttons(key, QStringLiteral("Dwell ") + state, 0, FaceText::kLetterColour);
-        m_form->Picture1->resize(kept);
+    for (int i = 2; i <= m_face->lastKey(); ++i) {
+        const FaceButton *key = m_face->key(i);
+        if (key && key->Tag == u"letter" && key->ToolTipText == u"[dwell]")
+            m_face->paintStateKey(i, QStringLiteral("Dwell ") + state);
     }
 }
 
@@ -273,48 +232,40 @@ void HandsFreeAccess::say(const QString &text)
         speakSeam(text);
         return;
     }
-    if (QTextToSpeech *v = m_form->voice())
-        v->say(text);
+    m_face->say(text);
 }
 
 bool HandsFreeAccess::speaking() const
 {
-    return m_form->m_speaking;
+    return m_face->speaking();
 }
 
 bool HandsFreeAccess::ours(const QWidget *window) const
 {
-    return window
-           && (window == m_form || window == m_form->dialog
-               || (m_settingsWindow && window == m_settingsWindow.data()));
+    return m_face->ownWindow(window);
 }
 
 // ---- targets ----
 
 int HandsFreeAccess::targetId(QWidget *widget) const
 {
-    const Form1 *f = m_form;
-    const QList<QWidget *> editor = { f->Command8, f->Command7, f->Command2, f->Command3,
-                                      f->Command4, f->Command5, f->Command6, f->Option1,
-                                      f->Option2,  f->Option3,  f->Option4,  f->Option5,
-                                      f->Option6,  f->Option7,  f->Option8,  f->Option9,
-                                      f->Option10, f->Option11, f->Option12 };
+    const QList<QWidget *> editor = m_face->editorControls();
     for (QWidget *w = widget; w && !w->isWindow(); w = w->parentWidget()) {
         if (auto *face = qobject_cast<FaceButton *>(w)) {
-            for (int i = 2; i <= f->lastbutton; ++i) {
-                if (f->Command1(i) == face)
+            for (int i = 2; i <= m_face->lastKey(); ++i) {
+                if (m_face->key(i) == face)
                     return i;
             }
             for (int i = 0; i < 4; ++i) {
-                if (f->WordSelect(i) == face)
+                if (m_face->suggestion(i) == face)
                     return kSuggestion + i;
             }
-            if (face == f->dialog->OKButton)
+            if (face == m_face->pickerOk())
                 return kPickerOk;
-            if (face == f->dialog->CancelButton)
+            if (face == m_face->pickerCancel())
                 return kPickerCancel;
         }
-        if (w == f->Speak)
+        if (w == m_face->speakButton())
             return kSpeak;
         if (const qsizetype e = editor.indexOf(w); e >= 0)
             return kEditor + static_cast<int>(e);
@@ -326,27 +277,20 @@ int HandsFreeAccess::targetId(QWidget *widget) const
 
 QWidget *HandsFreeAccess::targetWidget(int id) const
 {
-    const Form1 *f = m_form;
-    if (id >= 2 && id <= f->lastbutton)
-        return f->Command1(id);
+    if (id >= 2 && id <= m_face->lastKey())
+        return m_face->key(id);
     if (id >= kSuggestion && id < kSuggestion + 4)
-        return f->WordSelect(id - kSuggestion);
+        return m_face->suggestion(id - kSuggestion);
     if (id == kSpeak)
-        return f->Speak;
-    if (id >= kEditor && id < kEditor + 19) {
-        const QList<QWidget *> editor = { f->Command8, f->Command7, f->Command2, f->Command3,
-                                          f->Command4, f->Command5, f->Command6, f->Option1,
-                                          f->Option2,  f->Option3,  f->Option4,  f->Option5,
-                                          f->Option6,  f->Option7,  f->Option8,  f->Option9,
-                                          f->Option10, f->Option11, f->Option12 };
-        return editor.at(id - kEditor);
-    }
+        return m_face->speakButton();
+    if (id >= kEditor && id < kEditor + kEditorControls)
+        return m_face->editorControls().value(id - kEditor);
     if (id == kPickerOk)
-        return f->dialog->OKButton;
+        return m_face->pickerOk();
     if (id == kPickerCancel)
-        return f->dialog->CancelButton;
+        return m_face->pickerCancel();
     if (isPickerRow(id))
-        return f->dialog->File1->viewport();
+        return m_face->pickerList()->viewport();
     if (id >= kSettings && m_settingsWindow)
         return m_settingsWindow->button(id);
     return nullptr;
@@ -355,12 +299,12 @@ QWidget *HandsFreeAccess::targetWidget(int id) const
 bool HandsFreeAccess::selectable(int id) const
 {
     QWidget *w = targetWidget(id);
-    if (!w || !w->isVisible() || !w->isEnabled() || m_form->loadingmap)
+    if (!w || !w->isVisible() || !w->isEnabled() || m_face->loadingKeyboard())
         return false;
     if (id >= kSuggestion && id < kSuggestion + 4)
-        return !m_form->WordSelect(id - kSuggestion)->ToolTipText.trimmed().isEmpty();
+        return !m_face->suggestion(id - kSuggestion)->ToolTipText.trimmed().isEmpty();
     if (isPickerRow(id))
-        return id - kPickerRow < m_form->dialog->File1->count();
+        return id - kPickerRow < m_face->pickerList()->count();
     // A desktop dialog in front of the window takes the input.
     const QWidget *modal = QApplication::activeModalWidget();
     return !modal || ours(modal);
@@ -372,9 +316,9 @@ QString HandsFreeAccess::spokenName(int id) const
     if (!w)
         return QString();
     if (id >= kSuggestion && id < kSuggestion + 4)
-        return m_form->WordSelect(id - kSuggestion)->ToolTipText.trimmed();
+        return m_face->suggestion(id - kSuggestion)->ToolTipText.trimmed();
     if (isPickerRow(id)) {
-        const QListWidgetItem *item = m_form->dialog->File1->item(id - kPickerRow);
+        const QListWidgetItem *item = m_face->pickerList()->item(id - kPickerRow);
         return item ? item->text() : QString();
     }
     if (!w->accessibleName().isEmpty())
@@ -390,8 +334,8 @@ int HandsFreeAccess::completionMs(int id) const
 {
     if (id >= kSuggestion && id < kSuggestion + 4)
         return m_settings.value(Id::SuggestionDwellMs);
-    if (id >= 2 && id <= m_form->lastbutton) {
-        const FaceButton *key = m_form->Command1(id);
+    if (id >= 2 && id <= m_face->lastKey()) {
+        const FaceButton *key = m_face->key(id);
         static const QStringList erasing = { QStringLiteral("[clear]"), QStringLiteral("[delete]"),
                                              QStringLiteral("[back]") };
         if (key->Tag == u"letter" && erasing.contains(key->ToolTipText))
@@ -407,9 +351,9 @@ void HandsFreeAccess::select(int id, const std::function<void()> &after)
             this,
             [this, id, widget, after] {
                 if (widget && widget == targetWidget(id) && selectable(id) && !speaking()
-                    && !m_form->killme) {
+                    && !m_face->isClosing()) {
                     if (isPickerRow(id)) {
-                        QListWidget *list = m_form->dialog->File1;
+                        QListWidget *list = m_face->pickerList();
                         list->setCurrentRow(id - kPickerRow);
                         list->item(id - kPickerRow)->setSelected(true);
                     } else if (auto *button = qobject_cast<QAbstractButton *>(widget.data())) {
@@ -461,9 +405,9 @@ QList<QList<int>> HandsFreeAccess::scanGroups(QStringList *names) const
 
     if (m_settingsWindow && m_settingsWindow->isVisible()) {
         groups = m_settingsWindow->scanGroups(&labels);
-    } else if (m_form->dialog->isVisible()) {
+    } else if (m_face->picker()->isVisible()) {
         QList<int> chunk;
-        for (int r = 0; r < std::min<int>(m_form->dialog->File1->count(), kPickerRows); ++r) {
+        for (int r = 0; r < std::min<int>(m_face->pickerList()->count(), kPickerRows); ++r) {
             chunk.append(kPickerRow + r);
             if (chunk.size() == kPickerGroup) {
                 add(chunk, QStringLiteral("Files"));
@@ -474,7 +418,7 @@ QList<QList<int>> HandsFreeAccess::scanGroups(QStringList *names) const
         add({ kPickerOk, kPickerCancel }, QStringLiteral("Load or cancel"));
     } else {
         QList<int> editor;
-        for (int i = 0; i < 19; ++i)
+        for (int i = 0; i < kEditorControls; ++i)
             editor.append(kEditor + i);
         rows(editor, QStringLiteral("Editor %1"));
         QList<int> suggestions;
@@ -484,7 +428,7 @@ QList<QList<int>> HandsFreeAccess::scanGroups(QStringList *names) const
         }
         add(suggestions, QStringLiteral("Suggestions"));
         QList<int> keys;
-        for (int i = 2; i <= m_form->lastbutton; ++i)
+        for (int i = 2; i <= m_face->lastKey(); ++i)
             keys.append(i);
         rows(keys, QStringLiteral("Row %1"));
         if (selectable(kSpeak))
@@ -508,9 +452,10 @@ void HandsFreeAccess::setDwellMark(int id, double progress)
             return;
         MarkOverlay::Marks m = o->marks.value(id);
         m.dwell = progress;
-        if (isPickerRow(id))
-            m.area = m_form->dialog->File1->visualItemRect(
-                    m_form->dialog->File1->item(id - kPickerRow));
+        if (isPickerRow(id)) {
+            const QListWidget *list = m_face->pickerList();
+            m.area = list->visualItemRect(list->item(id - kPickerRow));
+        }
         o->set(id, m);
     }
 }
@@ -527,7 +472,7 @@ void HandsFreeAccess::setScanMark(int id, FaceButton::ScanMark mark)
         MarkOverlay::Marks m = o->marks.value(id);
         m.scan = mark;
         if (isPickerRow(id)) {
-            QListWidget *list = m_form->dialog->File1;
+            QListWidget *list = m_face->pickerList();
             if (mark != FaceButton::ScanMark::None)
                 list->scrollToItem(list->item(id - kPickerRow));
             m.area = list->visualItemRect(list->item(id - kPickerRow));

@@ -4,8 +4,6 @@
 // somewhere to go, so a scan stopped at the top costs nothing.
 #include "access/access.h"
 
-#include "form1.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -14,8 +12,8 @@
 using HandsFree::Id;
 using Level = Scanning::Highlight::Level;
 
-ScanController::ScanController(HandsFreeAccess *access, Form1 *form)
-    : QObject(access), m_access(access), m_form(form)
+ScanController::ScanController(HandsFreeAccess *access)
+    : QObject(access), m_access(access), m_face(access->face())
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -65,7 +63,7 @@ void ScanController::setOn(bool on)
 
 void ScanController::restart()
 {
-    if (!m_on || m_form->killme)
+    if (!m_on || m_face->isClosing())
         return;
     m_scanner.restart(m_access->scanGroups(&m_names), m_access->now());
     m_spoken = Scanning::Highlight {};
@@ -75,7 +73,7 @@ void ScanController::restart()
 
 void ScanController::poll()
 {
-    if (!m_on || m_form->killme)
+    if (!m_on || m_face->isClosing())
         return;
     // While the typed text is read aloud the highlight waits.
     if (m_access->speaking()) {
@@ -176,7 +174,8 @@ bool ScanController::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
-    if (!m_on || m_form->killme || !watched->isWidgetType() || QApplication::activePopupWidget())
+    if (!m_on || m_face->isClosing() || !watched->isWidgetType()
+        || QApplication::activePopupWidget())
         return false;
     auto *widget = static_cast<QWidget *>(watched);
     if (!m_access->ours(widget->window()))

@@ -3,7 +3,6 @@
 // are painted faces like the keys, so dwell and scanning reach them too.
 #include "access/access.h"
 
-#include "form1.h"
 #include "surface/twips.h"
 
 #include <QGridLayout>
@@ -174,7 +173,7 @@ void AccessSettingsWindow::addLearnedWords(QGridLayout *grid, int line)
         const QListWidgetItem *item = m_learned->currentItem();
         if (!item)
             return;
-        m_access->form()->forgetLearnedWord(item->data(Qt::UserRole).toString());
+        m_access->face()->forgetLearnedWord(item->data(Qt::UserRole).toString());
         refreshLearned();
     });
     // Everything goes only when asked twice.
@@ -184,10 +183,11 @@ void AccessSettingsWindow::addLearnedWords(QGridLayout *grid, int line)
             paintFace(m_forgetAll, QStringLiteral("Sure? Forget"));
             return;
         }
-        m_access->form()->forgetAllLearned();
+        m_access->face()->forgetAllLearned();
         refreshLearned();
     });
-    connect(m_access->form(), &Form1::learningLoaded, this, &AccessSettingsWindow::refreshLearned);
+    connect(m_access->face(), &WindowFace::learningLoaded, this,
+            &AccessSettingsWindow::refreshLearned);
 }
 
 void AccessSettingsWindow::refreshLearned()
@@ -198,7 +198,7 @@ void AccessSettingsWindow::refreshLearned()
                                  ? m_learned->currentItem()->data(Qt::UserRole).toString()
                                  : QString();
     m_learned->clear();
-    for (const LearnedModel::Word &w : m_access->form()->learnedWords()) {
+    for (const LearnedModel::Word &w : m_access->face()->learnedWords()) {
         auto *item = new QListWidgetItem(w.word + QStringLiteral("  (") + QString::number(w.count)
                                          + u')');
         item->setData(Qt::UserRole, w.word);

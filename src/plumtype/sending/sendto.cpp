@@ -63,6 +63,7 @@ void Form1::liveSync()
 ProgramTyping::ProgramTyping(Form1 *form) : QObject(form), m_form(form)
 {
     connect(form->handsFree, &HandsFreeAccess::settingsChanged, this, &ProgramTyping::apply);
+    connect(form->windowFace, &WindowFace::windowAdded, this, &ProgramTyping::keepFocusOff);
     // The program to type into is the one that takes the focus from us, or
     // that the user moves to meanwhile.
     m_noteFocus.setSingleShot(true);

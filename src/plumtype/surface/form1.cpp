@@ -1,7 +1,9 @@
 #include "form1.h"
 
+#include "access/access.h"
 #include "folderlookup.h"
 #include "keyboardfile.h"
+#include "sending/programtyping.h"
 #include "surface/dialog.h"
 #include "surface/twips.h"
 
@@ -62,6 +64,12 @@ Form1::~Form1()
     // The learned model may still be being read.
     if (m_learnLoader)
         m_learnLoader->wait();
+    // Typing into other programs and hands-free access go before the face of
+    // the window they hold.
+    delete programTyping;
+    programTyping = nullptr;
+    delete handsFree;
+    handsFree = nullptr;
 }
 
 QString Form1::programPath(const QString &relative) const

@@ -1,9 +1,12 @@
 // The main window as hands-free access and typing into other programs see
-// it: each call is a few lines over Form1's own state and handlers.
+// it: each call is a few lines over Form1's own state and handlers.  Below
+// the face, Form1's side of hands-free access: its menu items, command keys
+// and hooks.
 #include "windowface.h"
 
 #include "form1.h"
 
+#include "access/access.h"
 #include "facetext.h"
 #include "surface/dialog.h"
 
@@ -11,6 +14,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QTextToSpeech>
 #include <QToolButton>
@@ -265,4 +270,32 @@ void WindowFace::forgetLearnedWord(const QString &word)
 bool WindowFace::forgetAllLearned()
 {
     return m_form->forgetAllLearned();
+}
+
+// ---- Form1's side of hands-free access ----
+
+void Form1::createAccess()
+{
+    AccessMenu = new QMenu(QStringLiteral("&Access"), this);
+    menuBar()->insertMenu(About->menuAction(), AccessMenu);
+    DwellClicking = AccessMenu->addAction(QStringLiteral("&Dwell Clicking"));
+    DwellClicking->setCheckable(true);
+    SwitchScanning = AccessMenu->addAction(QStringLiteral("&Switch Scanning"));
+    SwitchScanning->setCheckable(true);
+    AccessSettings = AccessMenu->addAction(QStringLiteral("&Settings..."));
+    windowFace = new WindowFace(this);
+    handsFree = new HandsFreeAccess(windowFace);
+}
+
+void Form1::accessCommand(const QString &command)
+{
+    if (command == u"[dwell]")
+        handsFree->toggleDwell();
+    else
+        handsFree->showSettings();
+}
+
+bool Form1::suggestionsHeld()
+{
+    return handsFree && handsFree->dwell()->holdSuggestions();
 }
