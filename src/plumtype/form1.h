@@ -450,7 +450,6 @@ public:
     void SendToProgram_Click();
 
 private:
-    friend class ProgramTyping;
     void createSending();
     // A key or a suggestion changed the typing area: live typing sends it.
     void liveSync();

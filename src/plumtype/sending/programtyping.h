@@ -1,7 +1,9 @@
 #pragma once
 
-// Form1's side of typing into other programs: "[send]", live typing and the
-// window's focus while it types (sending/sendto.cpp).
+// Typing into other programs from the main window: "[send]", live typing and
+// the window's focus while it types (sending/sendto.cpp).  Of the window it
+// sees only its WindowFace (windowface.h); its settings are hands-free
+// access's.
 
 #include "sending/sender.h"
 
@@ -14,13 +16,15 @@
 
 #include <memory>
 
-class Form1;
+class HandsFreeAccess;
+class WindowFace;
 
 class ProgramTyping : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
 public:
-    explicit ProgramTyping(Form1 *form);
+    // A child of the face's window.
+    ProgramTyping(WindowFace *face, HandsFreeAccess *access);
     ~ProgramTyping() override;
 
     // The setting "Type into other programs".
@@ -43,7 +47,8 @@ public:
     const QString &record() const { return m_sent; }
     // Every key and modifier let go, borrowed keycodes given back.
     void releaseAll();
-    // A window that a key opens takes no focus while live typing is on.
+    // A window that a key opens takes no focus while live typing is on; the
+    // windows added to the face are given this at once.
     void keepFocusOff(QWidget *window);
 
     // The settings were changed: the mode is taken up or left.
@@ -58,9 +63,9 @@ protected:
 private:
     void setNoFocus(bool on);
     void noteFocusSoon();
-    bool typingAreaBusy() const;
 
-    Form1 *m_form;
+    WindowFace *m_face;
+    HandsFreeAccess *m_access;
     std::unique_ptr<KeySender> m_sender;
     int m_senderBackend = -1; // the choice the sender was made for
     QString m_sent;

@@ -7,7 +7,7 @@
 //   sending/sender.h          KeySender, the backends' common face, and makeSender
 //   sending/x11sender.cpp     X11 and XWayland programs: XTest
 //   sending/waylandsender.cpp wlroots compositors: a virtual keyboard of our own
-//   sending/sendto.cpp        Form1's side: "[send]", live typing, the window's focus
+//   sending/sendto.cpp        ProgramTyping: "[send]", live typing, the window's focus
 //
 // The planning that needs no display (text to key presses, the spare keycodes,
 // what live typing must send) is in the core: keyinjection.h.

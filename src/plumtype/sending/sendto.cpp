@@ -4,16 +4,12 @@
 #include "sending/programtyping.h"
 
 #include "access/access.h"
-#include "form1.h"
 #include "keyinjection.h"
-#include "surface/dialog.h"
+#include "windowface.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QTimer>
-#include <QToolButton>
 
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
@@ -36,40 +32,19 @@ const QString kLiveUnreachable =
 
 } // namespace
 
-// ---- Form1's side ----
-
-void Form1::createSending()
-{
-    SendToProgram = AccessMenu->addAction(QStringLiteral("Send to &Program"));
-    programTyping = new ProgramTyping(this);
-    connect(SendToProgram, &QAction::triggered, this, &Form1::SendToProgram_Click);
-}
-
-void Form1::SendToProgram_Click()
-{
-    if (killme || editmode || gameRunning() || m_promptDepth > 0)
-        return;
-    programTyping->send();
-}
-
-void Form1::liveSync()
-{
-    if (programTyping)
-        programTyping->sync();
-}
-
 // ---- ProgramTyping ----
 
-ProgramTyping::ProgramTyping(Form1 *form) : QObject(form), m_form(form)
+ProgramTyping::ProgramTyping(WindowFace *face, HandsFreeAccess *access)
+    : QObject(face->window()), m_face(face), m_access(access)
 {
-    connect(form->handsFree, &HandsFreeAccess::settingsChanged, this, &ProgramTyping::apply);
-    connect(form->windowFace, &WindowFace::windowAdded, this, &ProgramTyping::keepFocusOff);
+    connect(access, &HandsFreeAccess::settingsChanged, this, &ProgramTyping::apply);
+    connect(face, &WindowFace::windowAdded, this, &ProgramTyping::keepFocusOff);
     // The program to type into is the one that takes the focus from us, or
     // that the user moves to meanwhile.
     m_noteFocus.setSingleShot(true);
     m_noteFocus.setInterval(50);
     connect(&m_noteFocus, &QTimer::timeout, this, [this] {
-        if (!m_form->killme)
+        if (!m_face->isClosing())
             sender()->noteFocus();
     });
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
@@ -85,9 +60,9 @@ ProgramTyping::ProgramTyping(Form1 *form) : QObject(form), m_form(form)
     }
     // The pointer coming over the keyboard: the focus is still where the
     // user was writing.
-    form->installEventFilter(this);
+    face->window()->installEventFilter(this);
     connect(qGuiApp, &QCoreApplication::aboutToQuit, this, &ProgramTyping::releaseAll);
-    connect(form, &Form1::closing, this, &ProgramTyping::releaseAll);
+    connect(face, &WindowFace::closing, this, &ProgramTyping::releaseAll);
     apply();
 }
 
@@ -99,7 +74,7 @@ ProgramTyping::~ProgramTyping()
 
 KeySender *ProgramTyping::sender()
 {
-    const int backend = m_form->handsFree->settings().value(Id::SendBackend);
+    const int backend = m_access->settings().value(Id::SendBackend);
     if (!m_sender || backend != m_senderBackend) {
         if (m_sender)
             m_sender->releaseAll();
@@ -115,7 +90,7 @@ void ProgramTyping::setSender(std::unique_ptr<KeySender> sender)
     if (m_sender)
         m_sender->releaseAll();
     m_sender = std::move(sender);
-    m_senderBackend = m_form->handsFree->settings().value(Id::SendBackend);
+    m_senderBackend = m_access->settings().value(Id::SendBackend);
 }
 
 void ProgramTyping::noteFocusSoon()
@@ -141,25 +116,19 @@ bool ProgramTyping::nativeEventFilter(const QByteArray &eventType, void *message
 bool ProgramTyping::eventFilter(QObject *watched, QEvent *event)
 {
     // Nothing stays held down while the window is away.
-    if (watched == m_form && event->type() == QEvent::Hide)
+    QWidget *window = m_face->window();
+    if (watched == window && event->type() == QEvent::Hide)
         releaseAll();
-    if (watched == m_form && event->type() == QEvent::Enter && !m_form->killme
+    if (watched == window && event->type() == QEvent::Enter && !m_face->isClosing()
         && qGuiApp->applicationState() != Qt::ApplicationActive)
         sender()->noteFocus();
     return QObject::eventFilter(watched, event);
 }
 
-bool ProgramTyping::typingAreaBusy() const
-{
-    const Form1 *f = m_form;
-    return f->killme || f->m_promptDepth > 0 || f->editmode || f->eMode || f->keytextentry
-           || f->gameRunning();
-}
-
 void ProgramTyping::apply()
 {
-    const bool live = m_form->handsFree->settings().on(Id::LiveTyping);
-    if (m_sender && m_form->handsFree->settings().value(Id::SendBackend) != m_senderBackend) {
+    const bool live = m_access->settings().on(Id::LiveTyping);
+    if (m_sender && m_access->settings().value(Id::SendBackend) != m_senderBackend) {
         m_sender->releaseAll();
         m_sender.reset();
     }
@@ -168,7 +137,7 @@ void ProgramTyping::apply()
     m_live = live;
     // What is in the typing area now stays here: only what is typed from now
     // on goes to the other program.
-    m_sent = m_form->Text1->Text();
+    m_sent = m_face->text();
     m_toldUnreachable = false;
     if (!live)
         releaseAll();
@@ -186,7 +155,7 @@ void ProgramTyping::setNoFocus(bool on)
     m_noFocus = on;
     // An always-on-top tool window that is never activated: the program being
     // typed into keeps the focus while the keys are clicked.
-    QWidget *w = m_form;
+    QWidget *w = m_face->window();
     const bool visible = w->isVisible();
     const QPoint place = w->pos();
     Qt::WindowFlags flags = w->windowFlags() & ~Qt::WindowType_Mask;
@@ -195,18 +164,15 @@ void ProgramTyping::setNoFocus(bool on)
     flags.setFlag(Qt::WindowStaysOnTopHint, on);
     w->setAttribute(Qt::WA_ShowWithoutActivating, on);
     w->setWindowFlags(flags);
-    for (QWidget *control :
-         { static_cast<QWidget *>(m_form->Speak), static_cast<QWidget *>(m_form->Text1) })
-        control->setFocusPolicy(on ? Qt::NoFocus : Qt::StrongFocus);
+    m_face->setFocusTaking(!on);
     if (visible) {
         w->move(place);
         w->show();
     }
     // The windows that keys open (the saved-text picker, the settings) take
     // no focus either.
-    keepFocusOff(m_form->dialog);
-    if (m_form->handsFree->settingsWindow())
-        keepFocusOff(m_form->handsFree->settingsWindow());
+    for (QWidget *window : m_face->windows())
+        keepFocusOff(window);
 }
 
 void ProgramTyping::keepFocusOff(QWidget *window)
@@ -223,17 +189,16 @@ void ProgramTyping::keepFocusOff(QWidget *window)
 
 void ProgramTyping::sync()
 {
-    if (!m_live || m_sending || typingAreaBusy())
+    if (!m_live || m_sending || m_face->typingAreaBusy())
         return;
-    TextBox *area = m_form->Text1;
-    const QString now = area->Text();
+    const QString now = m_face->text();
     if (now != m_sent) {
         KeySender *s = sender();
         if (!s->reachesPrograms()) {
             m_sent = now;
             if (!m_toldUnreachable) {
                 m_toldUnreachable = true;
-                m_form->okayprompt(kLiveUnreachable);
+                m_face->okayPrompt(kLiveUnreachable);
             }
         } else {
             const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
@@ -248,10 +213,8 @@ void ProgramTyping::sync()
             m_sent = now;
         }
     }
-    if (!m_form->killme && m_live && area->SelStart() != area->Text().size()) {
-        m_form->tp = 0;
-        area->setSelStart(static_cast<int>(area->Text().size()));
-    }
+    if (!m_face->isClosing() && m_live)
+        m_face->putCaretAtEnd();
 }
 
 void ProgramTyping::forget()
@@ -264,22 +227,22 @@ void ProgramTyping::send()
     if (m_sending)
         return;
     KeySender *s = sender();
-    const QString text = m_form->Text1->Text();
+    const QString text = m_face->text();
     if (m_live && s->reachesPrograms()) {
         // Live typing has sent it all already.
         sync();
-        m_form->learnAtCommit();
+        m_face->learnAtCommit();
         m_sent.clear();
-        m_form->Text1->setText(QString());
-        m_form->learnFrom(QString());
+        m_face->setText(QString());
+        m_face->learnFrom(QString());
         return;
     }
     if (text.isEmpty())
         return;
     if (!s->reachesPrograms()) {
         s->type(text);
-        m_form->learnAtCommit();
-        m_form->okayprompt(kOnClipboard);
+        m_face->learnAtCommit();
+        m_face->okayPrompt(kOnClipboard);
         return;
     }
     m_sending = true;
@@ -287,13 +250,13 @@ void ProgramTyping::send()
     const bool typed = focused && s->type(text);
     m_sending = false;
     if (!focused || !typed) {
-        m_form->okayprompt(focused ? kNotTyped : kNoProgram);
+        m_face->okayPrompt(focused ? kNotTyped : kNoProgram);
         return;
     }
-    m_form->learnAtCommit();
+    m_face->learnAtCommit();
     m_sent.clear();
-    m_form->Text1->setText(QString());
-    m_form->learnFrom(QString());
+    m_face->setText(QString());
+    m_face->learnFrom(QString());
 }
 
 void ProgramTyping::releaseAll()

@@ -1,13 +1,13 @@
 // The main window as hands-free access and typing into other programs see
 // it: each call is a few lines over Form1's own state and handlers.  Below
-// the face, Form1's side of hands-free access: its menu items, command keys
-// and hooks.
+// the face, Form1's side of both: their menu items, command keys and hooks.
 #include "windowface.h"
 
 #include "form1.h"
 
 #include "access/access.h"
 #include "facetext.h"
+#include "sending/programtyping.h"
 #include "surface/dialog.h"
 
 #include <QAction>
@@ -298,4 +298,26 @@ void Form1::accessCommand(const QString &command)
 bool Form1::suggestionsHeld()
 {
     return handsFree && handsFree->dwell()->holdSuggestions();
+}
+
+// ---- Form1's side of typing into other programs ----
+
+void Form1::createSending()
+{
+    SendToProgram = AccessMenu->addAction(QStringLiteral("Send to &Program"));
+    programTyping = new ProgramTyping(windowFace, handsFree);
+    connect(SendToProgram, &QAction::triggered, this, &Form1::SendToProgram_Click);
+}
+
+void Form1::SendToProgram_Click()
+{
+    if (killme || editmode || gameRunning() || m_promptDepth > 0)
+        return;
+    programTyping->send();
+}
+
+void Form1::liveSync()
+{
+    if (programTyping)
+        programTyping->sync();
 }
