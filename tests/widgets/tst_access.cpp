@@ -7,10 +7,14 @@
 #include "testfolder.h"
 
 #include "access/access.h"
+#include "surface/dialog.h"
+#include "windowface.h"
 
+#include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -50,6 +54,8 @@ private slots:
     void scanTypesThroughSuggestions();
     void switchesReachNoControl();
     void settingsWindowByScanning();
+    void windowShownForNewWindows_data();
+    void windowShownForNewWindows();
 
 private:
     Form1 *w() const { return m_started->get(); }
@@ -431,6 +437,59 @@ void TestAccess::settingsWindowByScanning()
     QVERIFY(!settings->isVisible());
     QVERIFY(highlighting(w()->Command1(2), false));
     access()->change(Id::DwellMs, 1000);
+}
+
+void TestAccess::windowShownForNewWindows_data()
+{
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<QString>("shown"); // empty: no window of ours
+
+    QTest::newRow("settings window") << u"settings"_s << u"settings"_s;
+    QTest::newRow("picker") << u"picker"_s << u"picker"_s;
+    QTest::newRow("editor's panel") << u"panel"_s << u"panel"_s;
+    QTest::newRow("prompt's keyboard") << u"prompt"_s << u"keys"_s;
+    QTest::newRow("a menu is none") << u"menu"_s << QString();
+}
+
+void TestAccess::windowShownForNewWindows()
+{
+    QFETCH(QString, opening);
+    QFETCH(QString, shown);
+
+    QSignalSpy spy(w()->windowFace, &WindowFace::windowShown);
+    if (opening == u"settings") {
+        access()->showSettings();
+    } else if (opening == u"picker") {
+        whenReady(
+                w(), [this] { return w()->dialog->isVisible(); },
+                [this] { w()->dialog->CancelButton->click(); });
+        w()->FileOpen_Click();
+    } else if (opening == u"panel") {
+        w()->Frame1->show();
+        w()->Frame1->hide();
+    } else if (opening == u"prompt") {
+        typeIn(u"keep"_s);
+        answerLater(w(), u"no"_s);
+        QVERIFY(click(w(), u"[clear]"_s));
+    } else {
+        w()->AccessMenu->popup(w()->mapToGlobal(QPoint(10, 10)));
+        QCoreApplication::processEvents();
+        w()->AccessMenu->hide();
+    }
+
+    QList<QWidget *> seen;
+    for (const QList<QVariant> &args : std::as_const(spy))
+        seen.append(args.at(0).value<QWidget *>());
+    const QHash<QString, QWidget *> expected = {
+        { u"settings"_s, access()->settingsWindow() },
+        { u"picker"_s, w()->dialog },
+        { u"panel"_s, w()->Frame1 },
+        { u"keys"_s, w()->Command1(2)->parentWidget() },
+    };
+    if (shown.isEmpty())
+        QCOMPARE(seen.size(), 0);
+    else
+        QVERIFY(seen.contains(expected.value(shown)));
 }
 
 QTEST_MAIN(TestAccess)
