@@ -7,7 +7,7 @@
 #include <QStringList>
 
 // Switch input that reaches Plumtype whichever program has the focus: the
-// rules that need no display.  The window's backends (access/switchinput.h)
+// rules that need no display.  The window's backends (access/switches.h)
 // grab the switch keys on X11, float a chosen input device, or read one
 // directly; what they grab, which devices they offer, how they pair presses
 // with releases and what the settings window says about it is decided here.

@@ -4,6 +4,7 @@
 #include "sending/programtyping.h"
 
 #include "access/access.h"
+#include "access/switches.h"
 #include "form1.h"
 #include "keyinjection.h"
 #include "surface/dialog.h"
@@ -33,6 +34,29 @@ const QString kNotTyped =
 const QString kLiveUnreachable =
         QStringLiteral("Plumtype cannot type into the program you are using as you write. Your "
                        "typing stays here: Send puts it on the clipboard for you to paste.");
+
+// The switch keys that scanning grabs would catch the keys typed here: they
+// are let go while Plumtype types.
+class GrabsAside
+{
+public:
+    explicit GrabsAside(Form1 *form)
+        : m_inputs(form->handsFree ? form->handsFree->scan()->switchInputs() : nullptr)
+    {
+        if (m_inputs)
+            m_inputs->setTyping(true);
+    }
+    ~GrabsAside()
+    {
+        if (m_inputs)
+            m_inputs->setTyping(false);
+    }
+    GrabsAside(const GrabsAside &) = delete;
+    GrabsAside &operator=(const GrabsAside &) = delete;
+
+private:
+    SwitchInputs *m_inputs;
+};
 
 } // namespace
 
@@ -237,6 +261,7 @@ void ProgramTyping::sync()
         } else {
             const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
             m_sending = true;
+            const GrabsAside aside(m_form);
             if (change.backspaces > 0)
                 s->backspace(change.backspaces);
             if (!change.text.isEmpty())
@@ -283,7 +308,11 @@ void ProgramTyping::send()
     }
     m_sending = true;
     const bool focused = s->restoreFocus();
-    const bool typed = focused && s->type(text);
+    bool typed = false;
+    if (focused) {
+        const GrabsAside aside(m_form);
+        typed = s->type(text);
+    }
     m_sending = false;
     if (!focused || !typed) {
         m_form->okayprompt(focused ? kNotTyped : kNoProgram);
