@@ -109,6 +109,7 @@ class tst_Switches : public QObject
 private slots:
     void initTestCase();
     void stepScanningIntoReceiver();
+    void heldSwitchDoesNotRepeat();
     void chosenDevice_data();
     void chosenDevice();
     void killedPlumtypeLeavesNoDeviceFloating_data();
@@ -225,6 +226,44 @@ void tst_Switches::stepScanningIntoReceiver()
     QCOMPARE(waitForFile(m_text, u"Want  "_s), u"Want  "_s);
     access->change(Id::LiveTyping, 0);
     access->change(Id::ScanMode, int(HandsFree::ScanMode::Automatic));
+    w->close();
+}
+
+void tst_Switches::heldSwitchDoesNotRepeat()
+{
+    // "Advance while held" with the server's auto-repeat on: a Space held
+    // for 3.5 s moves the highlight three times and selects nothing; its
+    // release selects where the highlight is.
+    QProcess::execute(u"xset"_s, { u"r"_s, u"on"_s });
+    TestFolder folder;
+    auto w = folder.start(0);
+    HandsFreeAccess *access = w->handsFree;
+    access->change(Id::LiveTyping, 1);
+    focusReceiver();
+    settle(w.get());
+    access->change(Id::ScanMode, int(HandsFree::ScanMode::Held));
+    access->change(Id::IntervalMs, 1000);
+    access->change(Id::FirstItemPercent, 100);
+    access->change(Id::ScanOn, 1);
+    ScanController *scan = access->scan();
+    const QList<int> third = scan->scanner().groups().value(3);
+    QVERIFY(!third.isEmpty());
+
+    QProcess::execute(u"xdotool"_s, { u"keydown"_s, u"space"_s });
+    QTest::qWait(3500);
+    QCOMPARE(scan->scanner().highlight().group, 3);
+    QCOMPARE(w->Text1->Text(), QString());
+    QCOMPARE(readFile(m_text), QString());
+    QProcess::execute(u"xdotool"_s, { u"keyup"_s, u"space"_s });
+    // A row of several keys: its release goes into the row.
+    QTRY_VERIFY(scan->scanner().highlight().level == Level::Item);
+    QCOMPARE(scan->highlighted(), QList<int> { third.first() });
+    QCOMPARE(readFile(m_text), QString());
+    access->change(Id::ScanOn, 0);
+    access->change(Id::LiveTyping, 0);
+    access->change(Id::ScanMode, int(HandsFree::ScanMode::Automatic));
+    access->change(Id::IntervalMs, 1200);
+    access->change(Id::FirstItemPercent, 150);
     w->close();
 }
 
