@@ -388,17 +388,18 @@ QString whereSwitchesWork(Session session, const QString &device, bool readable)
     switch (session) {
     case Session::X11:
         return chosen ? u"Switches work whichever program has the focus: while scanning is on, "
-                        u"the chosen device is Plumtype's alone and no other program gets its "
-                        u"keys or buttons."_s
+                        u"the chosen device is Plumtype's alone."_s
                       : u"Switch keys work whichever program has the focus: while scanning is "
                         u"on they are Plumtype's, and no other program gets them."_s;
     case Session::XWayland:
     case Session::Wayland: {
         QString text = session == Session::XWayland
                                ? u"On this Wayland desktop, switch keys reach Plumtype only "
-                                 u"over its window or while an X program has the focus."_s
+                                 u"while its window or another X program has the focus, and "
+                                 u"mouse buttons only over its window."_s
                                : u"On this Wayland desktop, switch keys reach Plumtype only "
-                                 u"while its window has the focus."_s;
+                                 u"while its window has the focus, and mouse buttons only over "
+                                 u"its window."_s;
         if (chosen && readable)
             text += u" The chosen device is read directly: its switches work whichever "
                     u"program has the focus."_s;

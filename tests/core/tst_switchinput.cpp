@@ -394,7 +394,7 @@ void TestSwitchInput::settingsText_data()
                                 << u"the chosen device is Plumtype's alone"_s << u"input group"_s;
     QTest::newRow("XWayland, may not read devices")
             << Session::XWayland << QString() << false
-            << u"only over its window or while an X program has the focus"_s << u"read directly"_s;
+            << u"only while its window or another X program has the focus"_s << u"read directly"_s;
     QTest::newRow("XWayland tells how")
             << Session::XWayland << u"switch"_s << false << u"add yourself to the input group"_s
             << u"read directly"_s;

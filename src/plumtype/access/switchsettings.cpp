@@ -26,6 +26,7 @@ void AccessSettingsWindow::addSwitchDevice(QGridLayout *grid, int line)
     m_switchWhere = new QLabel(this);
     m_switchWhere->setFont(Fonts::verdana(9, false));
     m_switchWhere->setWordWrap(true);
+    m_switchWhere->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_switchWhere->setMaximumWidth(3 * kButtonHeight + 110 + 200);
     grid->addWidget(m_switchWhere, line + 1, 0, 1, 4);
     connect(m_access->scan()->switchInputs(), &SwitchInputs::changed, this,
@@ -52,4 +53,6 @@ void AccessSettingsWindow::refreshSwitchDevice()
     if (const QString problem = inputs->problem(); !problem.isEmpty())
         where += u' ' + problem;
     m_switchWhere->setText(where);
+    // Room for every line of it at the width it has.
+    m_switchWhere->setMinimumHeight(m_switchWhere->heightForWidth(m_switchWhere->maximumWidth()));
 }

@@ -303,28 +303,32 @@ bool X11Switches::takeDevice(const QString &name)
     }
     m_problem.clear();
     const bool attached = device->use != Device::Use::Floating;
-    {
+    d->deviceId = device->id;
+    d->floated = attached;
+    d->master = attached ? device->attachment : masterFor(devices, *device, 0);
+    m_deviceName = name;
+    // Written down before the device leaves its master: however Plumtype
+    // ends from now on, the note or the keeper puts it back.
+    writeNote();
+    tellKeeper();
+    if (attached) {
         ErrorTrap trap(d->display);
-        if (attached) {
-            XIDetachSlaveInfo info;
-            info.type = XIDetachSlave;
-            info.deviceid = device->id;
-            XIChangeHierarchy(d->display, reinterpret_cast<XIAnyHierarchyChangeInfo *>(&info), 1);
-        }
+        XIDetachSlaveInfo info;
+        info.type = XIDetachSlave;
+        info.deviceid = device->id;
+        XIChangeHierarchy(d->display, reinterpret_cast<XIAnyHierarchyChangeInfo *>(&info), 1);
         if (trap.failed()) {
+            d->deviceId = 0;
+            d->floated = false;
+            m_deviceName.clear();
+            writeNote();
+            tellKeeper();
             m_problem = QStringLiteral("The X server did not let Plumtype take the switch "
                                        "device \"%1\".")
                                 .arg(name);
             return false;
         }
     }
-    d->deviceId = device->id;
-    d->floated = attached;
-    d->master = attached ? device->attachment : masterFor(devices, *device, 0);
-    m_deviceName = name;
-    // Written down before anything else can go wrong.
-    writeNote();
-    tellKeeper();
 
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XIEventMask mask;
