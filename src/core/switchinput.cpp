@@ -37,12 +37,12 @@ constexpr int kQtMenu = 0x01000055;
 constexpr quint32 kSymF1 = 0xffbe;
 
 // Keys with a keysym of their own, beside the Latin-1 ones and F1 to F35.
-struct Special
+struct NamedKey
 {
     int qt;
     quint32 keysym;
 };
-constexpr Special kSpecial[] = {
+constexpr NamedKey kNamedKeys[] = {
     { kQtEscape, 0xff1b }, { kQtTab, 0xff09 },      { kQtBackspace, 0xff08 },
     { kQtReturn, 0xff0d }, { kQtEnter, 0xff8d },    { kQtInsert, 0xff63 },
     { kQtDelete, 0xffff }, { kQtPause, 0xff13 },    { kQtPrint, 0xff61 },
@@ -89,7 +89,7 @@ quint32 keysymOf(int qtKey)
         return quint32(qtKey);
     if (qtKey >= kQtF1 && qtKey <= kQtF35)
         return kSymF1 + quint32(qtKey - kQtF1);
-    for (const Special &s : kSpecial) {
+    for (const NamedKey &s : kNamedKeys) {
         if (s.qt == qtKey)
             return s.keysym;
     }
@@ -105,7 +105,7 @@ int qtKeyOf(quint32 keysym)
         return k;
     if (keysym >= kSymF1 && keysym <= kSymF1 + quint32(kQtF35 - kQtF1))
         return kQtF1 + int(keysym - kSymF1);
-    for (const Special &s : kSpecial) {
+    for (const NamedKey &s : kNamedKeys) {
         if (s.keysym == keysym)
             return s.qt;
     }
