@@ -1,7 +1,8 @@
 // Scan steps per character: writes an everyday English text with switch
 // scanning on the shipped home keyboard, its small-letters keyboard and the
 // suggestion row, once with group scanning and once key by key, and prints
-// how many steps each character took.
+// how many steps each character took.  bench/texts/i-want-to-go-home.txt is
+// the short sentence of a switch user's everyday request.
 //
 //   scansteps [text file] [keyboards folder] [words folder]
 //
@@ -284,6 +285,11 @@ int main(int argc, char *argv[])
         out << "  seconds per character: "
             << QString::number(1.2 * r.cost.intervals / double(r.characters), 'f', 2)
             << " (automatic, 1.2 s interval)" << Qt::endl;
+        // In step mode every step is one switch press (Space to move on,
+        // Return to take a row or a key).
+        out << "  step mode:             " << r.cost.steps << " switch presses" << Qt::endl;
+        out << "  automatic mode:        " << QString::number(1.2 * r.cost.intervals, 'f', 1)
+            << " s" << Qt::endl;
     }
     return 0;
 }

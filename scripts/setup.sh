@@ -13,7 +13,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils appstream
     libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland sway
-    libx11-dev libxtst-dev xvfb xdotool openbox x11-xkb-utils x11-utils
+    libx11-dev libxtst-dev libxi-dev xvfb xdotool openbox x11-xkb-utils x11-utils
 )
 case "${1:-}" in
     fuzz | sanitize) packages+=(clang libclang-rt-14-dev) ;;

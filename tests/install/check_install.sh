@@ -16,7 +16,7 @@ fail() {
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in bin/plumtype bin/wordloom \
+for file in bin/plumtype bin/plumtype-keeper bin/wordloom \
     share/plumtype/Keyboards/home.kbd share/plumtype/home.bmp share/plumtype/screensize.dat \
     share/metainfo/org.plumtype.Plumtype.metainfo.xml; do
     [ -e "$prefix/$file" ] || fail "$file was not installed"

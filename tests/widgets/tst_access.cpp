@@ -7,6 +7,7 @@
 #include "testfolder.h"
 
 #include "access/access.h"
+#include "access/switches.h"
 #include "surface/dialog.h"
 #include "windowface.h"
 
@@ -17,6 +18,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+
+#include <linux/input.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using HandsFree::Id;
@@ -56,6 +60,12 @@ private slots:
     void settingsWindowByScanning();
     void windowShownForNewWindows_data();
     void windowShownForNewWindows();
+    void selectionWaitsForRelease_data();
+    void selectionWaitsForRelease();
+    void keysFromOutside();
+    void switchDeviceRow();
+    void deviceRecords_data();
+    void deviceRecords();
 
 private:
     Form1 *w() const { return m_started->get(); }
@@ -490,6 +500,176 @@ void TestAccess::windowShownForNewWindows()
         QCOMPARE(seen.size(), 0);
     else
         QVERIFY(seen.contains(expected.value(shown)));
+}
+
+void TestAccess::selectionWaitsForRelease_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("how"); // "Space", "Return" or "mouse"
+
+    QTest::newRow("automatic, Space") << int(HandsFree::ScanMode::Automatic) << u"Space"_s;
+    QTest::newRow("step, Return") << int(HandsFree::ScanMode::Step) << u"Return"_s;
+    QTest::newRow("automatic, a mouse button") << int(HandsFree::ScanMode::Automatic) << u"mouse"_s;
+}
+
+void TestAccess::selectionWaitsForRelease()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, how);
+    access()->change(Id::ScanOrder, int(HandsFree::ScanOrder::Linear));
+    access()->change(Id::ScanMode, mode);
+    access()->change(Id::ScanOn, 1);
+    FaceButton *world = w()->Command1(keyIndex(w(), u"world"_s));
+    if (mode == int(HandsFree::ScanMode::Step)) {
+        for (int i = 0; i < 10 && !highlighting(world, true); ++i)
+            pressSpace();
+    } else {
+        QVERIFY(advanceUntil([&] { return highlighting(world, true); }));
+    }
+    QVERIFY(highlighting(world, true));
+    advance(150);
+    // Down: the key flashes, but nothing is typed while the switch is held,
+    // however long.
+    if (how == u"mouse")
+        QTest::mousePress(w()->Text1, Qt::LeftButton);
+    else
+        QTest::keyPress(w(), how == u"Space" ? Qt::Key_Space : Qt::Key_Return);
+    QVERIFY(world->scanMark() == FaceButton::ScanMark::Selected);
+    advance(100);
+    advance(2000);
+    QCOMPARE(w()->Text1->Text(), QString());
+    // Up: now it is.
+    if (how == u"mouse")
+        QTest::mouseRelease(w()->Text1, Qt::LeftButton);
+    else
+        QTest::keyRelease(w(), how == u"Space" ? Qt::Key_Space : Qt::Key_Return);
+    QTRY_COMPARE(w()->Text1->Text(), u"World "_s);
+    access()->change(Id::ScanOn, 0);
+    access()->change(Id::ScanMode, int(HandsFree::ScanMode::Automatic));
+    access()->change(Id::ScanOrder, int(HandsFree::ScanOrder::Groups));
+}
+
+void TestAccess::keysFromOutside()
+{
+    // Keys that come from outside the window (grabbed, or of a chosen
+    // device) are switches, and are captured when a switch key is chosen.
+    SwitchInputs *inputs = access()->scan()->switchInputs();
+    access()->change(Id::ScanOn, 1);
+    QCOMPARE(access()->scan()->scanner().highlight().level, Scanning::Highlight::Level::Group);
+    advance(150);
+    emit inputs->key(Qt::Key_Space, true);
+    QCOMPARE(access()->scan()->scanner().highlight().level, Scanning::Highlight::Level::Item);
+    emit inputs->key(Qt::Key_Space, false);
+    // A key that is no switch does nothing.
+    advance(150);
+    emit inputs->key(Qt::Key_F5, true);
+    emit inputs->key(Qt::Key_F5, false);
+    QCOMPARE(access()->scan()->scanner().highlight().level, Scanning::Highlight::Level::Item);
+
+    access()->showSettings();
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    QStringList names;
+    const QList<QList<int>> groups = settings->scanGroups(&names);
+    auto *choose = qobject_cast<QAbstractButton *>(
+            access()->targetWidget(groups.at(names.indexOf(u"Switch 1 key"_s)).first()));
+    QVERIFY(choose);
+    choose->click();
+    QVERIFY(settings->capturing());
+    emit inputs->key(Qt::Key_F5, true);
+    emit inputs->key(Qt::Key_F5, false);
+    QVERIFY(!settings->capturing());
+    QCOMPARE(access()->settings().value(Id::Switch1Key), int(Qt::Key_F5));
+    access()->change(Id::Switch1Key, Qt::Key_Space);
+    settings->hide();
+}
+
+void TestAccess::switchDeviceRow()
+{
+    access()->showSettings();
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    QStringList names;
+    const QList<QList<int>> groups = settings->scanGroups(&names);
+    // Scanned right after the switch settings.
+    const qsizetype row = names.indexOf(u"Switch device"_s);
+    QCOMPARE(names.value(row - 1), u"Speak each item"_s);
+    auto *choice = qobject_cast<FaceButton *>(access()->targetWidget(groups.at(row).first()));
+    QVERIFY(choice);
+    QCOMPARE(choice->paintedCaption, u"Keys of any keyboard"_s);
+    // Without a windowing system there is no device to choose: the button
+    // stays, and says where switches work.
+    choice->click();
+    QCOMPARE(choice->paintedCaption, u"Keys of any keyboard"_s);
+    QCOMPARE(access()->scan()->switchInputs()->device(), QString());
+    const QList<QLabel *> labels = settings->findChildren<QLabel *>();
+    QVERIFY(std::any_of(labels.begin(), labels.end(), [](const QLabel *l) {
+        return l->text() == u"Switch keys reach Plumtype only while its window has the focus."_s;
+    }));
+    // A device chosen earlier is kept by name in the settings file.
+    access()->scan()->switchInputs()->setDevice(u"  USB switch  "_s);
+    QCOMPARE(settingsFile().value(u"scan/device"_s).toString(), u"USB switch"_s);
+    QCOMPARE(choice->paintedCaption, u"USB switch"_s);
+    access()->scan()->switchInputs()->setDevice(QString());
+    settings->hide();
+}
+
+void TestAccess::deviceRecords_data()
+{
+    QTest::addColumn<QList<QList<int>>>("records"); // type, code, value
+    QTest::addColumn<QString>("log");
+
+    const int key = EV_KEY;
+    QTest::newRow("Space pressed, repeating, released")
+            << QList<QList<int>> { { key, KEY_SPACE, 1 },
+                                   { EV_SYN, 0, 0 },
+                                   { key, KEY_SPACE, 2 },
+                                   { key, KEY_SPACE, 2 },
+                                   { key, KEY_SPACE, 0 } }
+            << u"key 32 down, key 32 up"_s;
+    QTest::newRow("Enter and the keypad's Enter")
+            << QList<QList<int>> { { key, KEY_ENTER, 1 }, { key, KEY_KPENTER, 1 } }
+            << u"key 16777220 down, key 16777221 down"_s;
+    QTest::newRow("left and right buttons") << QList<QList<int>> {
+        { key, BTN_LEFT, 1 }, { key, BTN_RIGHT, 1 }, { key, BTN_LEFT, 0 }
+    } << u"button 1 down, button 2 down, button 1 up"_s;
+    QTest::newRow("a modifier, a middle button and motion are nothing") << QList<QList<int>> {
+        { key, KEY_LEFTSHIFT, 1 }, { key, BTN_MIDDLE, 1 }, { EV_REL, REL_X, 5 }
+    } << QString();
+}
+
+void TestAccess::deviceRecords()
+{
+    QFETCH(QList<QList<int>>, records);
+    QFETCH(QString, log);
+    EvdevSwitches reader;
+    QStringList seen;
+    connect(&reader, &EvdevSwitches::key, this, [&](int k, bool down) {
+        seen << u"key %1 %2"_s.arg(k).arg(down ? u"down"_s : u"up"_s);
+    });
+    connect(&reader, &EvdevSwitches::button, this, [&](int n, bool down) {
+        seen << u"button %1 %2"_s.arg(n).arg(down ? u"down"_s : u"up"_s);
+    });
+    int fds[2];
+    QCOMPARE(::pipe(fds), 0);
+    reader.openDescriptor(fds[0]);
+    QByteArray bytes;
+    for (const QList<int> &r : records) {
+        input_event e = {};
+        e.type = quint16(r.at(0));
+        e.code = quint16(r.at(1));
+        e.value = r.at(2);
+        bytes.append(reinterpret_cast<const char *>(&e), sizeof e);
+    }
+    // Written in two parts that cut a record: it is read whole all the same.
+    const qsizetype half = bytes.size() / 2 + 3;
+    QCOMPARE(::write(fds[1], bytes.constData(), size_t(half)), half);
+    QTest::qWait(20);
+    QCOMPARE(::write(fds[1], bytes.constData() + half, size_t(bytes.size() - half)),
+             bytes.size() - half);
+    const QString expected = log;
+    QTRY_COMPARE(seen.join(u", "_s), expected);
+    ::close(fds[1]);
+    reader.close();
+    QVERIFY(!reader.isOpen());
 }
 
 QTEST_MAIN(TestAccess)

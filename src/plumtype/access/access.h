@@ -18,6 +18,7 @@
 #include "handsfree.h"
 #include "scanning.h"
 #include "surface/facebutton.h"
+#include "switchinput.h"
 #include "windowface.h"
 
 #include <QElapsedTimer>
@@ -34,6 +35,7 @@ class QAbstractButton;
 class DwellController;
 class ScanController;
 class AccessSettingsWindow;
+class SwitchInputs;
 class QGridLayout;
 class QListWidget;
 
@@ -173,13 +175,17 @@ public:
     const Scanning::Scanner &scanner() const { return m_scanner; }
     // How long a selected key flashes.
     int flashMs = 300;
+    // The switches from outside the window (access/switches.h).
+    SwitchInputs *switchInputs() const { return m_inputs; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     int switchForKey(int key) const;
+    void fromOutside(int key, bool down);
     void handle(int selected);
+    void carryOut(int selected);
     void schedule();
     void paint();
 
@@ -194,6 +200,9 @@ private:
     QList<int> m_marked;
     Scanning::Highlight m_spoken;
     bool m_selecting = false;
+    SwitchInputs *m_inputs = nullptr;
+    // A selection waits until the switch that made it is up.
+    SwitchInput::Gate m_gate;
 };
 
 // The settings window: every setting with its range, changed with large
@@ -247,4 +256,9 @@ private:
     FaceButton *m_forgetAll = nullptr;
     bool m_forgetAllAsked = false;
     void addLearnedWords(QGridLayout *grid, int line);
+    // The switch device and where switches work (access/switchsettings.cpp).
+    FaceButton *m_switchDevice = nullptr;
+    QLabel *m_switchWhere = nullptr;
+    void addSwitchDevice(QGridLayout *grid, int line);
+    void refreshSwitchDevice();
 };

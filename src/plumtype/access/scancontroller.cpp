@@ -1,8 +1,11 @@
 // Switch scanning: the highlight steps over what is on screen and a switch
 // selects.  Switch presses are taken by an application-wide filter before
 // any control sees them; the timer runs only while the highlight has
-// somewhere to go, so a scan stopped at the top costs nothing.
+// somewhere to go, so a scan stopped at the top costs nothing.  Switches
+// from outside the window (grabbed keys, a chosen device) come through
+// SwitchInputs; a selection is carried out once the switch is up again.
 #include "access/access.h"
+#include "access/switches.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -26,6 +29,16 @@ ScanController::ScanController(HandsFreeAccess *access)
             m_access->setScanMark(flashed, FaceButton::ScanMark::None);
         paint();
     });
+    m_inputs = new SwitchInputs(this);
+    connect(m_inputs, &SwitchInputs::key, this, &ScanController::fromOutside);
+    connect(m_inputs, &SwitchInputs::button, this, [this](int number, bool down) {
+        if (!m_access->settings().on(Id::MouseSwitches))
+            return;
+        if (down)
+            switchDown(number);
+        else
+            switchUp(number);
+    });
 }
 
 void ScanController::configure()
@@ -41,6 +54,7 @@ void ScanController::configure()
     t.releaseMs = s.value(Id::ReleaseMs);
     const Scanning::Timing before = m_scanner.timing();
     m_scanner.setTiming(t);
+    m_inputs->configure(s.value(Id::Switch1Key), s.value(Id::Switch2Key), s.on(Id::MouseSwitches));
     if (m_on && (t.mode != before.mode || t.order != before.order))
         restart();
 }
@@ -50,6 +64,8 @@ void ScanController::setOn(bool on)
     if (on == m_on)
         return;
     m_on = on;
+    m_gate.clear();
+    m_inputs->setOn(on);
     if (on) {
         qApp->installEventFilter(this);
         restart();
@@ -85,14 +101,35 @@ void ScanController::poll()
 
 void ScanController::switchDown(int number)
 {
-    if (m_on)
-        handle(m_scanner.press(number, m_access->now()));
+    if (!m_on)
+        return;
+    m_gate.down(number);
+    handle(m_scanner.press(number, m_access->now()));
 }
 
 void ScanController::switchUp(int number)
 {
-    if (m_on)
-        handle(m_scanner.release(number, m_access->now()));
+    if (!m_on)
+        return;
+    if (const int waited = m_gate.up(number))
+        carryOut(waited);
+    handle(m_scanner.release(number, m_access->now()));
+}
+
+void ScanController::fromOutside(int key, bool down)
+{
+    AccessSettingsWindow *settings = m_access->settingsWindow();
+    if (settings && settings->capturing()) {
+        if (down)
+            settings->capture(key);
+        return;
+    }
+    if (const int number = switchForKey(key)) {
+        if (down)
+            switchDown(number);
+        else
+            switchUp(number);
+    }
 }
 
 void ScanController::handle(int selected)
@@ -102,12 +139,20 @@ void ScanController::handle(int selected)
             m_access->setScanMark(m_flashed, FaceButton::ScanMark::None);
         m_flashed = selected;
         m_flashTimer.start(flashMs);
-        // Once the selection is carried out, the scan starts again on what
-        // it left on screen (new suggestions, another keyboard).
-        m_access->select(selected, [this] { restart(); });
+        // The switch still down would reach the program typed into, or
+        // hold a key the selection types: it waits for the release.
+        carryOut(m_gate.selected(selected));
     }
     paint();
     schedule();
+}
+
+void ScanController::carryOut(int selected)
+{
+    // Once the selection is carried out, the scan starts again on what it
+    // left on screen (new suggestions, another keyboard).
+    if (selected)
+        m_access->select(selected, [this] { restart(); });
 }
 
 void ScanController::schedule()

@@ -128,9 +128,14 @@ AccessSettingsWindow::AccessSettingsWindow(HandsFreeAccess *access, QWidget *par
             b->setAccessibleName(QString(f.label) + u' ' + b->accessibleName());
         m_rows.append(row);
         ++line;
+        if (f.id == Id::Auditory) {
+            addSwitchDevice(grid, line);
+            line += 2;
+        }
     }
     addLearnedWords(grids[0], lines[0]);
     lines[0] += 2;
+
     for (int c = 0; c < 2; ++c)
         grids[c]->setRowStretch(lines[c], 1);
     refresh();
@@ -258,6 +263,7 @@ void AccessSettingsWindow::refresh()
                                                 : valueText(row.id));
         }
     }
+    refreshSwitchDevice();
 }
 
 QAbstractButton *AccessSettingsWindow::button(int id) const
@@ -275,6 +281,10 @@ QList<QList<int>> AccessSettingsWindow::scanGroups(QStringList *names) const
             ids.append(b->property("accessTarget").toInt());
         groups.append(ids);
         labels.append(QString(HandsFree::field(row.id).label));
+        if (row.id == Id::Auditory) {
+            groups.append(QList<int> { m_switchDevice->property("accessTarget").toInt() });
+            labels.append(QStringLiteral("Switch device"));
+        }
     }
     groups.append({ m_wordUp->property("accessTarget").toInt(),
                     m_wordDown->property("accessTarget").toInt(),

@@ -4,6 +4,7 @@
 #include "sending/programtyping.h"
 
 #include "access/access.h"
+#include "access/switches.h"
 #include "keyinjection.h"
 #include "windowface.h"
 
@@ -29,6 +30,29 @@ const QString kNotTyped =
 const QString kLiveUnreachable =
         QStringLiteral("Plumtype cannot type into the program you are using as you write. Your "
                        "typing stays here: Send puts it on the clipboard for you to paste.");
+
+// The switch keys that scanning grabs would catch the keys typed here: they
+// are let go while Plumtype types.
+class GrabsAside
+{
+public:
+    explicit GrabsAside(HandsFreeAccess *access)
+        : m_inputs(access ? access->scan()->switchInputs() : nullptr)
+    {
+        if (m_inputs)
+            m_inputs->setTyping(true);
+    }
+    ~GrabsAside()
+    {
+        if (m_inputs)
+            m_inputs->setTyping(false);
+    }
+    GrabsAside(const GrabsAside &) = delete;
+    GrabsAside &operator=(const GrabsAside &) = delete;
+
+private:
+    SwitchInputs *m_inputs;
+};
 
 } // namespace
 
@@ -203,6 +227,7 @@ void ProgramTyping::sync()
         } else {
             const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
             m_sending = true;
+            const GrabsAside aside(m_access);
             if (change.backspaces > 0)
                 s->backspace(change.backspaces);
             if (!change.text.isEmpty())
@@ -247,7 +272,11 @@ void ProgramTyping::send()
     }
     m_sending = true;
     const bool focused = s->restoreFocus();
-    const bool typed = focused && s->type(text);
+    bool typed = false;
+    if (focused) {
+        const GrabsAside aside(m_access);
+        typed = s->type(text);
+    }
     m_sending = false;
     if (!focused || !typed) {
         m_face->okayPrompt(focused ? kNotTyped : kNoProgram);
