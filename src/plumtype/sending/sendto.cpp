@@ -6,6 +6,7 @@
 #include "access/access.h"
 #include "form1.h"
 #include "keyinjection.h"
+#include "sending/passwordshield.h"
 #include "surface/dialog.h"
 
 #include <QAction>
@@ -88,6 +89,7 @@ ProgramTyping::ProgramTyping(Form1 *form) : QObject(form), m_form(form)
     connect(qGuiApp, &QCoreApplication::aboutToQuit, this, &ProgramTyping::releaseAll);
     connect(form, &Form1::closing, this, &ProgramTyping::releaseAll);
     apply();
+    m_shield = new PasswordShield(form, this);
 }
 
 ProgramTyping::~ProgramTyping()
@@ -243,8 +245,9 @@ void ProgramTyping::sync()
                 s->type(change.text);
             m_sending = false;
             // Whatever arrived, the record follows the typing area: a key
-            // that failed is not sent again with the next one.
-            m_sent = now;
+            // that failed is not sent again with the next one.  What went
+            // into a password field shows as dots.
+            m_sent = m_shield->sent(m_sent, change);
         }
     }
     if (!m_form->killme && m_live && area->SelStart() != area->Text().size()) {
@@ -262,6 +265,7 @@ void ProgramTyping::send()
 {
     if (m_sending)
         return;
+    m_shield->sendUsed();
     KeySender *s = sender();
     const QString text = m_form->Text1->Text();
     if (m_live && s->reachesPrograms()) {
@@ -277,7 +281,8 @@ void ProgramTyping::send()
         return;
     if (!s->reachesPrograms()) {
         s->type(text);
-        m_form->learnAtCommit();
+        if (!m_shield->intoPassword())
+            m_form->learnAtCommit();
         m_form->okayprompt(kOnClipboard);
         return;
     }
@@ -289,7 +294,9 @@ void ProgramTyping::send()
         m_form->okayprompt(focused ? kNotTyped : kNoProgram);
         return;
     }
-    m_form->learnAtCommit();
+    // Nothing that went into a password field is learned.
+    if (!m_shield->intoPassword())
+        m_form->learnAtCommit();
     m_sent.clear();
     m_form->Text1->setText(QString());
     m_form->learnFrom(QString());
