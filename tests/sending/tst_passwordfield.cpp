@@ -98,6 +98,13 @@ void tst_PasswordField::liveTypingIntoAPasswordField()
         waitForFile(m_focus, u"active"_s, 250);
     }
     QCOMPARE(readFile(m_focus), u"active"_s);
+    // The program the keys go to, as the window manager names it.
+    QProcess pid;
+    pid.start(u"xdotool"_s, { u"getwindowpid"_s, m_window });
+    QVERIFY(pid.waitForFinished());
+    const qint64 receiverPid = pid.readAll().trimmed().toLongLong();
+    QVERIFY(receiverPid > 0);
+    QCOMPARE(w->programTyping->sender()->targetProcess(), receiverPid);
     QVERIFY(!shield->intoPassword());
     QVERIFY2(moveFocus(u"password"_s, [&] { return shield->intoPassword(); }),
              "the password field's focus was not seen");
