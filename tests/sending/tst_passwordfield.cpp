@@ -15,6 +15,9 @@
 
 #include "receiverfiles.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QFile>
 #include <QProcess>
 
@@ -26,6 +29,17 @@ namespace {
 const QStringList kKeys = {
     "000|s", "000|u", "000|n", "000|h", "000|i", "000|e", "001|hello", "000|[return]", "000|[copy]",
 };
+
+// Accessibility is on for the desktop, as the accessibility bus says.
+bool accessibilityOn()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+            u"org.a11y.Bus"_s, u"/org/a11y/bus"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get.setArguments({ u"org.a11y.Status"_s, u"IsEnabled"_s });
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get);
+    return reply.type() == QDBusMessage::ReplyMessage
+           && reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+}
 
 } // namespace
 
@@ -84,12 +98,15 @@ void tst_PasswordField::liveTypingIntoAPasswordField()
     QVERIFY(QTest::qWaitFor([&] { return w->learningReady(); }, 10000));
     w->loadmap(w->keyboardPath(u"t.kbd"_s));
 
-    // Live typing on: the focus is followed on the accessibility bus.
+    // Live typing on: the focus is followed on the accessibility bus, and
+    // accessibility is on for the desktop meanwhile.
+    QVERIFY(!accessibilityOn());
     w->handsFree->change(Id::LiveTyping, 1);
     auto *guard = qobject_cast<AccessibilityGuard *>(w->programTyping->passwords()->guard());
     QVERIFY(guard);
     QVERIFY2(QTest::qWaitFor([&] { return guard->isListening(); }, 10000),
              "the accessibility bus was not reached");
+    QVERIFY(accessibilityOn());
     PasswordShield *shield = w->programTyping->passwords();
 
     // The receiver has the focus; its user name field, then its password field.
@@ -131,7 +148,9 @@ void tst_PasswordField::liveTypingIntoAPasswordField()
     QVERIFY2(file.contains("hello"), file.constData());
     QVERIFY2(!file.toLower().contains("sun"), file.constData());
 
+    // Off again: accessibility is as it was.
     w->handsFree->change(Id::LiveTyping, 0);
+    QTRY_VERIFY(!accessibilityOn());
     w->close();
 }
 

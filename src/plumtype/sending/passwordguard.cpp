@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
+#include <QLoggingCategory>
 #include <QSet>
 #include <QThread>
 
@@ -16,6 +17,9 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+// QT_LOGGING_RULES="plumtype.passwords.debug=true" shows the focus events.
+Q_LOGGING_CATEGORY(lcGuard, "plumtype.passwords", QtWarningMsg)
 
 namespace {
 
@@ -30,13 +34,20 @@ const QString kWindowEvents = QStringLiteral("org.a11y.atspi.Event.Window");
 const QString kAccessible = QStringLiteral("org.a11y.atspi.Accessible");
 const QString kDBus = QStringLiteral("org.freedesktop.DBus");
 const QString kConnectionName = QStringLiteral("plumtype-password-guard");
-// The events the programs are asked to send.
-const QStringList kEvents = { QStringLiteral("object:state-changed:focused"),
-                              QStringLiteral("window:activate"),
-                              QStringLiteral("window:deactivate") };
+// The events the programs are asked to send, in both spellings: some
+// toolkits read only the one, some only the other, from the registry's list.
+const QStringList kEvents = {
+    QStringLiteral("object:state-changed:focused"),
+    QStringLiteral("Object:StateChanged:Focused"),
+    QStringLiteral("window:activate"),
+    QStringLiteral("Window:Activate"),
+    QStringLiteral("window:deactivate"),
+    QStringLiteral("Window:Deactivate"),
+};
 constexpr uint kPasswordTextRole = 40; // ATSPI_ROLE_PASSWORD_TEXT
-// No answer from a program within this long: it is passed over.
-constexpr int kCallTimeoutMs = 1000;
+// No answer from a program within this long: it is passed over.  Only the
+// guard's thread waits, and a busy desktop may take a while.
+constexpr int kCallTimeoutMs = 3000;
 
 } // namespace
 
@@ -70,7 +81,7 @@ private:
                       const QVariantList &arguments = {});
     // The process of a program on the bus; 0 when it cannot be told.
     qint64 processOf(const QString &app);
-    void registerEvents(bool on);
+    void registerEvents();
 
     bool m_running = false;
     bool m_enabledByUs = false; // we turned accessibility on for the desktop
@@ -102,22 +113,6 @@ void AccessibilityWatcher::start()
         emit listening(false);
         return;
     }
-    // Programs tell the bus about their objects only while accessibility is
-    // on; it is turned on as a screen reader would, and off again at the end
-    // when it was off before.
-    const QDBusMessage enabled =
-            call(session, kBusService, kBusPath, kProperties, QStringLiteral("Get"),
-                 { kStatus, QStringLiteral("IsEnabled") });
-    const bool wasEnabled = enabled.type() == QDBusMessage::ReplyMessage
-                            && !enabled.arguments().isEmpty()
-                            && enabled.arguments().first().value<QDBusVariant>().variant().toBool();
-    if (!wasEnabled) {
-        const QDBusMessage set = call(
-                session, kBusService, kBusPath, kProperties, QStringLiteral("Set"),
-                { kStatus, QStringLiteral("IsEnabled"), QVariant::fromValue(QDBusVariant(true)) });
-        m_enabledByUs = set.type() == QDBusMessage::ReplyMessage;
-    }
-
     QDBusConnection::disconnectFromBus(kConnectionName);
     QDBusConnection bus =
             QDBusConnection::connectToBus(address.arguments().first().toString(), kConnectionName);
@@ -136,19 +131,32 @@ void AccessibilityWatcher::start()
     bus.connect(kDBus, QStringLiteral("/org/freedesktop/DBus"), kDBus,
                 QStringLiteral("NameOwnerChanged"), this,
                 SLOT(nameOwnerChanged(QString, QString, QString)));
-    registerEvents(true);
+    registerEvents();
+    // Programs tell the bus about their objects only while accessibility is
+    // on; it is turned on as a screen reader would, and off again at the end
+    // when it was off before.  The events are asked for first: a program
+    // that joins the bus now learns at once that someone listens.
+    const QDBusMessage enabled =
+            call(session, kBusService, kBusPath, kProperties, QStringLiteral("Get"),
+                 { kStatus, QStringLiteral("IsEnabled") });
+    const bool wasEnabled = enabled.type() == QDBusMessage::ReplyMessage
+                            && !enabled.arguments().isEmpty()
+                            && enabled.arguments().first().value<QDBusVariant>().variant().toBool();
+    if (!wasEnabled) {
+        const QDBusMessage set = call(
+                session, kBusService, kBusPath, kProperties, QStringLiteral("Set"),
+                { kStatus, QStringLiteral("IsEnabled"), QVariant::fromValue(QDBusVariant(true)) });
+        m_enabledByUs = set.type() == QDBusMessage::ReplyMessage;
+    }
+
+    qCDebug(lcGuard) << "listening on" << bus.name() << "accessibility was on" << !m_enabledByUs;
     emit listening(true);
 }
 
-void AccessibilityWatcher::registerEvents(bool on)
+void AccessibilityWatcher::registerEvents()
 {
     QDBusConnection bus(kConnectionName);
     for (const QString &event : kEvents) {
-        if (!on) {
-            call(bus, kRegistry, kRegistryPath, kRegistry, QStringLiteral("DeregisterEvent"),
-                 { event });
-            continue;
-        }
         const QDBusMessage reply =
                 call(bus, kRegistry, kRegistryPath, kRegistry, QStringLiteral("RegisterEvent"),
                      { event, QStringList(), QString() });
@@ -162,7 +170,7 @@ void AccessibilityWatcher::registerEvents(bool on)
 void AccessibilityWatcher::stop()
 {
     if (m_running) {
-        registerEvents(false);
+        // The registry forgets the events of a connection that leaves.
         QDBusConnection::disconnectFromBus(kConnectionName);
         m_running = false;
     }
@@ -186,7 +194,9 @@ qint64 AccessibilityWatcher::processOf(const QString &app)
     qint64 pid = 0;
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
         pid = reply.arguments().first().toLongLong();
-    m_processes.insert(app, pid);
+    // A question that went unanswered is asked again with the next event.
+    if (pid != 0)
+        m_processes.insert(app, pid);
     return pid;
 }
 
@@ -202,6 +212,7 @@ void AccessibilityWatcher::stateChanged(const QDBusMessage &message)
     if (pid == QCoreApplication::applicationPid())
         return;
     if (args.at(1).toInt() == 0) {
+        qCDebug(lcGuard) << "focus lost" << app << pid << object;
         emit focusLost(app, object);
         return;
     }
@@ -209,6 +220,7 @@ void AccessibilityWatcher::stateChanged(const QDBusMessage &message)
                                    QStringLiteral("GetRole"));
     const bool password = role.type() == QDBusMessage::ReplyMessage && !role.arguments().isEmpty()
                           && role.arguments().first().toUInt() == kPasswordTextRole;
+    qCDebug(lcGuard) << "focus gained" << app << pid << object << "password" << password;
     emit focusGained(app, pid, object, password);
 }
 
@@ -220,6 +232,7 @@ void AccessibilityWatcher::windowEvent(const QDBusMessage &message)
     const qint64 pid = processOf(app);
     if (pid == QCoreApplication::applicationPid())
         return;
+    qCDebug(lcGuard) << "window" << message.member() << app << pid;
     emit windowActive(app, pid, message.member() == u"Activate");
 }
 
@@ -243,7 +256,7 @@ AccessibilityGuard::~AccessibilityGuard()
     // Accessibility is put back as it was before Plumtype ends.
     QMetaObject::invokeMethod(m_watcher, &AccessibilityWatcher::stop, Qt::BlockingQueuedConnection);
     m_thread->quit();
-    m_thread->wait(4 * kCallTimeoutMs);
+    m_thread->wait(2 * kCallTimeoutMs);
 }
 
 void AccessibilityGuard::setWatching(bool on)
