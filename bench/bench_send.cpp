@@ -7,6 +7,7 @@
 #include "access/access.h"
 #include "form1.h"
 #include "programfolder.h"
+#include "sending/passwordguard.h"
 #include "sending/programtyping.h"
 #include "sending/sender.h"
 #include "textfile.h"
@@ -21,6 +22,9 @@
 #include <QThread>
 
 #include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -106,6 +110,36 @@ void BM_LiveWord(benchmark::State &state)
         sender()->type(QStringLiteral("world "));
 }
 BENCHMARK(BM_LiveWord)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
+
+// What a live-typed key asks besides the bus's answer, which is kept ready:
+// the process of the program with the focus, and whether a terminal of it
+// waits for a password.
+void BM_PasswordQuestion(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(terminalAwaitsPassword(sender()->targetProcess()));
+}
+BENCHMARK(BM_PasswordQuestion)->Unit(benchmark::kMicrosecond);
+
+// The terminal question alone for a program with this many children (a
+// browser has a dozen or more).
+void BM_TerminalQuestion(benchmark::State &state)
+{
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (int i = 0; i < state.range(0); ++i) {
+        children.push_back(std::make_unique<QProcess>());
+        children.back()->start(QStringLiteral("sleep"), { QStringLiteral("60") });
+        children.back()->waitForStarted();
+    }
+    const qint64 pid = QCoreApplication::applicationPid();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(terminalAwaitsPassword(pid));
+    for (auto &child : children) {
+        child->kill();
+        child->waitForFinished();
+    }
+}
+BENCHMARK(BM_TerminalQuestion)->Arg(0)->Arg(20)->Unit(benchmark::kMicrosecond);
 
 // ---- the same through Plumtype's window ----
 

@@ -14,6 +14,7 @@ packages=(
     desktop-file-utils appstream
     libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland sway
     libx11-dev libxtst-dev libxi-dev xvfb xdotool openbox x11-xkb-utils x11-utils
+    dbus-daemon dbus-bin at-spi2-core
 )
 case "${1:-}" in
     fuzz | sanitize) packages+=(clang libclang-rt-14-dev) ;;

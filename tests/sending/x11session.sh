@@ -2,7 +2,9 @@
 # Runs a command inside a private X server: Xvfb on a free display, openbox
 # (unless X11_WM=none or it is missing) and the receiver, focused.  The
 # command finds DISPLAY, RECEIVER_TEXT, RECEIVER_FOCUS (the receiver's files)
-# and RECEIVER_WINDOW (its X window) in its environment.
+# and RECEIVER_WINDOW (its X window) in its environment.  RECEIVER_MODE is
+# passed on to the receiver ("password": a login form), RECEIVER_ENV (NAME=VALUE
+# words) is its environment on top of this one.
 #
 #   x11session.sh RECEIVER COMMAND [ARGS...]
 #
@@ -62,7 +64,9 @@ if [ "${X11_WM:-openbox}" != none ] && command -v openbox >/dev/null; then
 fi
 
 export RECEIVER_TEXT="$work/text" RECEIVER_FOCUS="$work/focus"
-QT_QPA_PLATFORM=xcb "$receiver" "$RECEIVER_TEXT" "$RECEIVER_FOCUS" >"$work/receiver.log" 2>&1 &
+# shellcheck disable=SC2086  # RECEIVER_ENV is split into its words on purpose
+env ${RECEIVER_ENV:-} QT_QPA_PLATFORM=xcb "$receiver" "$RECEIVER_TEXT" "$RECEIVER_FOCUS" \
+    ${RECEIVER_MODE:+"$RECEIVER_MODE"} >"$work/receiver.log" 2>&1 &
 pids+=($!)
 RECEIVER_WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^Receiver$' | head -n1)
 export RECEIVER_WINDOW

@@ -7,6 +7,8 @@
 #include "access/access.h"
 #include "facetext.h"
 #include "folderlookup.h"
+#include "sending/passwordshield.h"
+#include "sending/programtyping.h"
 #include "typingrules.h"
 
 #include <QThread>
@@ -88,7 +90,9 @@ void Form1::learnAtCommit()
 {
     if (!m_learned || killme || m_promptDepth > 0 || editmode || gameRunning())
         return;
-    const QString text = Text1->Text();
+    // Learning never reads what went into a password field.
+    const QString text =
+            programTyping ? programTyping->passwords()->forLearning(Text1->Text()) : Text1->Text();
     // While paused nothing is learned, now or later.
     if (!handsFree->settings().on(Id::LearnPaused)) {
         if (!m_shippedWords)

@@ -18,6 +18,7 @@
 
 class HandsFreeAccess;
 class WindowFace;
+class PasswordShield;
 
 class ProgramTyping : public QObject, public QAbstractNativeEventFilter
 {
@@ -54,6 +55,9 @@ public:
     // The settings were changed: the mode is taken up or left.
     void apply();
 
+    // What goes into password fields (sending/passwordshield.h).
+    PasswordShield *passwords() const { return m_shield; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     // On X11 the window manager names the active window in a property of
@@ -74,6 +78,7 @@ private:
     bool m_toldUnreachable = false;
     bool m_sending = false;
     QTimer m_noteFocus;
+    PasswordShield *m_shield = nullptr;
     // On X11: the root window and the property that names the active window.
     unsigned long m_rootWindow = 0;
     unsigned long m_activeWindowAtom = 0;

@@ -52,6 +52,9 @@ public:
     // window of Plumtype has taken it; true when that program has the focus
     // afterwards (or nothing had to be done).
     virtual bool restoreFocus() { return true; }
+    // The process of the program that gets the keys, when the desktop names
+    // it; 0 when it does not.
+    virtual qint64 targetProcess() { return 0; }
 };
 
 // The sender for this platform and session, or the forced one.  Never null:

@@ -6,6 +6,7 @@
 #include "access/access.h"
 #include "access/switches.h"
 #include "keyinjection.h"
+#include "sending/passwordshield.h"
 #include "windowface.h"
 
 #include <QApplication>
@@ -88,6 +89,7 @@ ProgramTyping::ProgramTyping(WindowFace *face, HandsFreeAccess *access)
     connect(qGuiApp, &QCoreApplication::aboutToQuit, this, &ProgramTyping::releaseAll);
     connect(face, &WindowFace::closing, this, &ProgramTyping::releaseAll);
     apply();
+    m_shield = new PasswordShield(face, access, this);
 }
 
 ProgramTyping::~ProgramTyping()
@@ -234,8 +236,9 @@ void ProgramTyping::sync()
                 s->type(change.text);
             m_sending = false;
             // Whatever arrived, the record follows the typing area: a key
-            // that failed is not sent again with the next one.
-            m_sent = now;
+            // that failed is not sent again with the next one.  What went
+            // into a password field shows as dots.
+            m_sent = m_shield->sent(m_sent, change);
         }
     }
     if (!m_face->isClosing() && m_live)
@@ -251,6 +254,7 @@ void ProgramTyping::send()
 {
     if (m_sending)
         return;
+    m_shield->sendUsed();
     KeySender *s = sender();
     const QString text = m_face->text();
     if (m_live && s->reachesPrograms()) {
@@ -266,7 +270,8 @@ void ProgramTyping::send()
         return;
     if (!s->reachesPrograms()) {
         s->type(text);
-        m_face->learnAtCommit();
+        if (!m_shield->intoPassword())
+            m_face->learnAtCommit();
         m_face->okayPrompt(kOnClipboard);
         return;
     }
@@ -282,7 +287,9 @@ void ProgramTyping::send()
         m_face->okayPrompt(focused ? kNotTyped : kNoProgram);
         return;
     }
-    m_face->learnAtCommit();
+    // Nothing that went into a password field is learned.
+    if (!m_shield->intoPassword())
+        m_face->learnAtCommit();
     m_sent.clear();
     m_face->setText(QString());
     m_face->learnFrom(QString());

@@ -116,6 +116,7 @@ public:
     void releaseAll() override;
     void noteFocus() override;
     bool restoreFocus() override;
+    qint64 targetProcess() override;
     // In a Wayland session the keys reach only XWayland programs: not when
     // the program written in is a native one (no X window has the focus).
     bool reachesPrograms() const override;
@@ -127,6 +128,7 @@ private:
     Window activeWindow();
     bool wmSupports(Atom atom);
     bool isOurs(Window window);
+    qint64 processOf(Window window);
     Keyboard keyboard() const;
     Held heldModifiers();
 
@@ -477,6 +479,47 @@ void X11Sender::noteFocus()
         m_target = active;
     else if (!active && m_waylandSession)
         m_target = 0; // a native Wayland program has it
+}
+
+// The process named by _NET_WM_PID of the window or of the nearest window
+// above it that has one; 0 for none.
+qint64 X11Sender::processOf(Window window)
+{
+    ErrorTrap trap(m_display);
+    for (Window w = window; w != 0;) {
+        Atom type;
+        int format;
+        unsigned long count = 0, after;
+        unsigned char *data = nullptr;
+        qint64 pid = 0;
+        if (XGetWindowProperty(m_display, w, m_pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                               &count, &after, &data)
+                    == Success
+            && data && count == 1 && format == 32)
+            pid = qint64(*reinterpret_cast<const unsigned long *>(data));
+        if (data)
+            XFree(data);
+        if (pid > 0)
+            return pid;
+        Window root = 0, parent = 0;
+        Window *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(m_display, w, &root, &parent, &children, &n))
+            break;
+        if (children)
+            XFree(children);
+        w = parent == root ? 0 : parent;
+    }
+    return 0;
+}
+
+qint64 X11Sender::targetProcess()
+{
+    // The program with the focus gets the keys; while a window of ours has
+    // it, the one that restoreFocus gives it back to.
+    const Window active = activeWindow();
+    const Window target = active && !isOurs(active) ? active : m_target;
+    return target ? processOf(target) : 0;
 }
 
 bool X11Sender::reachesPrograms() const
