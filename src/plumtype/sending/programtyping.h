@@ -59,6 +59,11 @@ private:
     void setNoFocus(bool on);
     void noteFocusSoon();
     bool typingAreaBusy() const;
+    // The desktop must allow typing first (sending/sendaccess.cpp): Send
+    // waits for its answer, live typing holds its keys until then.  False,
+    // the user told why, when it did not allow it.
+    bool awaitAccess(KeySender *s);
+    bool liveAccess(KeySender *s);
 
     Form1 *m_form;
     std::unique_ptr<KeySender> m_sender;
@@ -67,6 +72,7 @@ private:
     bool m_live = false;
     bool m_noFocus = false;
     bool m_toldUnreachable = false;
+    bool m_toldRefused = false;
     bool m_sending = false;
     QTimer m_noteFocus;
     // On X11: the root window and the property that names the active window.

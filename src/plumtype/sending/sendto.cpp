@@ -228,7 +228,9 @@ void ProgramTyping::sync()
     const QString now = area->Text();
     if (now != m_sent) {
         KeySender *s = sender();
-        if (!s->reachesPrograms()) {
+        if (s->reachesPrograms() && !liveAccess(s)) {
+            // Held back until the desktop allows typing.
+        } else if (!s->reachesPrograms()) {
             m_sent = now;
             if (!m_toldUnreachable) {
                 m_toldUnreachable = true;
@@ -265,7 +267,9 @@ void ProgramTyping::send()
     KeySender *s = sender();
     const QString text = m_form->Text1->Text();
     if (m_live && s->reachesPrograms()) {
-        // Live typing has sent it all already.
+        // Live typing has sent it all already, once the desktop allows it.
+        if (!awaitAccess(s))
+            return;
         sync();
         m_form->learnAtCommit();
         m_sent.clear();
@@ -273,7 +277,7 @@ void ProgramTyping::send()
         m_form->learnFrom(QString());
         return;
     }
-    if (text.isEmpty())
+    if (text.isEmpty() || !awaitAccess(s))
         return;
     if (!s->reachesPrograms()) {
         s->type(text);
