@@ -1,12 +1,23 @@
 #include "portalsession.h"
 
 #include <algorithm>
+#include <atomic>
 
 using namespace Qt::StringLiterals;
 
 namespace PortalSession {
 
 namespace {
+
+// Tokens are unique for the whole process: the portal keeps a Request's
+// object for a while after its answer, and a second session (a new sender)
+// must not name one again.
+std::atomic<int> g_serial { 0 };
+
+QString nextToken()
+{
+    return u"plumtype%1"_s.arg(++g_serial);
+}
 
 const QString kHowToAllow = u"To allow it, send again and accept in the window the desktop shows "
                             u"(on GNOME: turn on Allow remote interaction, then choose Share)."_s;
@@ -49,12 +60,12 @@ Call Machine::request(Step step)
     m_waiting = step;
     if (step == Step::Probe)
         return call;
-    call.token = u"plumtype%1"_s.arg(++m_serial);
+    call.token = nextToken();
     call.options.insert(u"handle_token"_s, call.token);
     call.session = m_session;
     switch (step) {
     case Step::CreateSession:
-        call.options.insert(u"session_handle_token"_s, u"plumtype%1"_s.arg(++m_serial));
+        call.options.insert(u"session_handle_token"_s, nextToken());
         break;
     case Step::SelectDevices:
         call.options.insert(u"types"_s, kKeyboard);

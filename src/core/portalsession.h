@@ -86,7 +86,6 @@ private:
     QString m_toClose;
     QString m_restoreToken;
     QString m_why;
-    int m_serial = 0;
 };
 
 // The object path of the Request that a call with `token` makes, for the

@@ -116,38 +116,46 @@ def answer(answer_file, log_file):
                         return frame
         return None
 
-    answered = None
+    def sensitive(node):
+        return node is not None and node.getState().contains(pyatspi.STATE_SENSITIVE)
+
+    def button(frame, label):
+        return find(frame, lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON and label in n.name)
+
     while True:
         time.sleep(0.1)
         try:
             frame = dialog()
-            if frame is None or frame == answered:
+            if frame is None:
                 continue
             given = word()
             if given == "wait":
                 continue
             if given == "allow":
-                # Remote interaction is off until ticked, and Share is greyed.
+                # Remote interaction is off until ticked, and Share is greyed
+                # until then.
                 box = find(frame, role(pyatspi.ROLE_CHECK_BOX))
                 if box is not None and not box.getState().contains(pyatspi.STATE_CHECKED):
                     do(box, "toggle")
+                share = button(frame, "Share")
+                for _ in range(30):
+                    if sensitive(share):
+                        break
                     time.sleep(0.1)
-                do(find(frame, lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON
-                        and "Share" in n.name), "click")
+                do(share, "click")
             elif given == "refuse":
-                do(find(frame, lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON
-                        and "Cancel" in n.name), "click")
+                do(button(frame, "Cancel"), "click")
             else:
                 do(frame, "window.close")
-            answered = frame
-            with open(log_file, "a", encoding="utf-8") as log:
-                log.write(given + "\n")
-            # The dialog is answered once: it goes within a moment.
+            # Answered once the dialog has gone; else it is answered again.
             for _ in range(30):
                 time.sleep(0.1)
                 if dialog() is None:
-                    answered = None
+                    with open(log_file, "a", encoding="utf-8") as log:
+                        log.write(given + "\n")
                     break
+            else:
+                print("answer: the dialog stayed; answering again", file=sys.stderr, flush=True)
         except Exception as error:  # a dialog closing under our hands
             print("answer:", error, file=sys.stderr, flush=True)
 

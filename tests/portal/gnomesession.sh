@@ -155,7 +155,7 @@ export PORTAL_ANSWER="$work/answer" PORTAL_DIALOGS="$work/dialogs"
 pids+=($!)
 
 echo "headless GNOME on $display, layout ${PORTAL_LAYOUT:-de}"
-TMPDIR="$work/tmp" timeout --kill-after=5 150 "$@"
+TMPDIR="$work/tmp" timeout --kill-after=5 280 "$@"
 status=$?
 if [ "$status" -ne 0 ]; then
     for log in receiver mutter answer session_bus; do

@@ -9,7 +9,10 @@
 // returns, and the answers come while the event loop runs (PortalSession in
 // the core decides what each answer means and which call comes next).  Keys
 // go as keysyms, so the desktop finds them in its own layout; a press and
-// its release are one message each, queued in order on our connection.
+// its release are one call each.  The portal handles calls on threads of its
+// own, so calls sent together may overtake each other (a letter before the
+// one typed first, Shift released late): each call waits for the reply to
+// the one before, in a queue that type() fills and returns.
 
 #include "sending/sender.h"
 
@@ -136,6 +139,7 @@ private:
     void ended(bool closed);
     void closeSession(const QString &session);
     bool sendKeysyms(const QList<quint32> &keysyms);
+    void sendNext();
 
     QDBusConnection m_bus;
     // On X: finds the program written in and gives the focus back, and
@@ -147,6 +151,8 @@ private:
     Step m_step = Step::None;
     QString m_requestPath; // the Request whose Response is awaited
     QString m_watchedSession;
+    QList<std::pair<quint32, uint>> m_keys; // keysyms and states still to go
+    bool m_keyUnderWay = false;
     QList<std::pair<QPointer<QObject>, std::function<void()>>> m_waiting;
 };
 
@@ -333,17 +339,39 @@ bool PortalSender::sendKeysyms(const QList<quint32> &keysyms)
 {
     if (m_machine.access() != PortalSession::Access::Allowed || !m_bus.isConnected())
         return false;
-    const QVariant session = QVariant::fromValue(QDBusObjectPath(m_machine.session()));
     for (const quint32 keysym : keysyms) {
-        for (const uint state : { 1u, 0u }) {
-            QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kRemoteDesktop,
-                                                                  u"NotifyKeyboardKeysym"_s);
-            message.setArguments({ session, QVariantMap(), int(keysym), state });
-            if (!m_bus.send(message))
-                return false;
-        }
+        m_keys.append({ keysym, 1u });
+        m_keys.append({ keysym, 0u });
     }
+    if (!m_keyUnderWay)
+        sendNext();
     return true;
+}
+
+void PortalSender::sendNext()
+{
+    m_keyUnderWay = false;
+    if (m_keys.isEmpty())
+        return;
+    if (m_machine.access() != PortalSession::Access::Allowed) {
+        m_keys.clear();
+        return;
+    }
+    const auto [keysym, state] = m_keys.takeFirst();
+    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kRemoteDesktop,
+                                                          u"NotifyKeyboardKeysym"_s);
+    message.setArguments({ QVariant::fromValue(QDBusObjectPath(m_machine.session())), QVariantMap(),
+                           int(keysym), state });
+    m_keyUnderWay = true;
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
+        w->deleteLater();
+        // A session the portal no longer knows takes no more keys; its
+        // Closed signal tells the rest.
+        if (w->isError())
+            m_keys.clear();
+        sendNext();
+    });
 }
 
 bool PortalSender::type(const QString &text)
