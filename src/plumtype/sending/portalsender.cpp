@@ -228,7 +228,10 @@ void PortalSender::request(const PortalSession::Call &call)
 
     QString method;
     QList<QVariant> args;
-    const QVariant session = QVariant::fromValue(QDBusObjectPath(call.session));
+    // CreateSession has no session yet.
+    const QVariant session = call.session.isEmpty()
+                                     ? QVariant()
+                                     : QVariant::fromValue(QDBusObjectPath(call.session));
     switch (call.step) {
     case Step::CreateSession:
         method = u"CreateSession"_s;
