@@ -155,7 +155,10 @@ def answer(answer_file, log_file):
                         log.write(given + "\n")
                     break
             else:
-                print("answer: the dialog stayed; answering again", file=sys.stderr, flush=True)
+                box = find(frame, role(pyatspi.ROLE_CHECK_BOX))
+                checked = box is not None and box.getState().contains(pyatspi.STATE_CHECKED)
+                print("answer: the dialog stayed (ticked %s, Share %s); answering again"
+                      % (checked, sensitive(button(frame, "Share"))), file=sys.stderr, flush=True)
         except Exception as error:  # a dialog closing under our hands
             print("answer:", error, file=sys.stderr, flush=True)
 

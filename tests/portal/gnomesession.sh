@@ -9,7 +9,8 @@
 #
 #   gnomesession.sh RECEIVER COMMAND [ARGS...]
 #
-# PORTAL_LAYOUT names the desktop's keyboard layout (XKB, default de).  The
+# PORTAL_LAYOUT names the desktop's keyboard layout (XKB, default de);
+# PORTAL_XWAYLAND=1 starts XWayland too and names it in DISPLAY.  The
 # command finds WAYLAND_DISPLAY, DBUS_SESSION_BUS_ADDRESS, RECEIVER_TEXT and
 # RECEIVER_FOCUS (the receiver's files, as x11session.sh names them),
 # PORTAL_ANSWER (a file: the answer to the next dialogs, allow, refuse, close
@@ -110,7 +111,9 @@ has_name() { dbus-send --bus="$1" --print-reply --dest=org.freedesktop.DBus / \
 wait_for 50 has_name "$DBUS_SYSTEM_BUS_ADDRESS" org.freedesktop.locale1 \
     || { show_log "$work/locale1.log"; fail "the layout service did not start"; }
 
-mutter --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display "$display" \
+x11=(--no-x11)
+[ "${PORTAL_XWAYLAND:-0}" = 1 ] && x11=()
+mutter --headless --wayland "${x11[@]}" --virtual-monitor 1280x800 --wayland-display "$display" \
     >"$work/mutter.log" 2>&1 &
 mutter_pid=$!
 pids+=("$mutter_pid")
@@ -118,6 +121,14 @@ mutter_up() { [ -S "$runtime/$display" ] && has_name "$DBUS_SESSION_BUS_ADDRESS"
 if ! wait_for 150 mutter_up; then
     show_log "$work/mutter.log"
     fail "mutter did not start headless within 15 s"
+fi
+if [ "${PORTAL_XWAYLAND:-0}" = 1 ]; then
+    x_display() { grep -o 'Using public X11 display :[0-9]*' "$work/mutter.log" | grep -o ':[0-9]*$'; }
+    wait_for 150 x_display >/dev/null || { show_log "$work/mutter.log"; fail "XWayland did not start"; }
+    export DISPLAY XAUTHORITY
+    DISPLAY=$(x_display)
+    # mutter lets X programs in with a cookie of its own.
+    XAUTHORITY=$(ls "$runtime"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
 fi
 
 "$python" "$here/desktop.py" keyboard >"$work/keyboard.log" 2>&1 &
