@@ -56,16 +56,19 @@ cleanup() {
     for group in "${groups[@]}"; do
         kill -- "-$group" 2>/dev/null
     done
-    sleep 0.2
+    # Services still ending may write to the runtime folder: they go first.
     for group in "${groups[@]}"; do
-        kill -KILL -- "-$group" 2>/dev/null
+        wait_for 20 group_gone "$group" || kill -KILL -- "-$group" 2>/dev/null
     done
+    sleep 0.1
     # The document portal mounts a folder of the runtime folder.
     fusermount3 -u -q "$runtime/doc" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' HUP INT TERM
+
+group_gone() { ! kill -0 -- "-$1" 2>/dev/null; }
 
 show_log() {
     echo "--- $1" >&2
