@@ -14,7 +14,11 @@ packages=(
     desktop-file-utils appstream
     libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland sway
     libx11-dev libxtst-dev libxi-dev xvfb xdotool openbox x11-xkb-utils x11-utils
-    dbus-daemon dbus-bin at-spi2-core
+    # Typing through the desktop portal, tested under a headless GNOME:
+    # its compositor, the portal with GNOME's backend, the session bus and
+    # accessibility, through which the tests answer the portal's dialog.
+    mutter xwayland xdg-desktop-portal xdg-desktop-portal-gnome dbus dbus-daemon dbus-bin at-spi2-core
+    python3-pyatspi gir1.2-atspi-2.0 python3-gi
 )
 case "${1:-}" in
     fuzz | sanitize) packages+=(clang libclang-rt-14-dev) ;;

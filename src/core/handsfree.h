@@ -96,8 +96,9 @@ QString range(Id id);
 
 enum class ScanMode { Automatic, Step, Held };
 enum class ScanOrder { Groups, Linear };
-// The order of SendBackend's choices.
-enum class SendBackend { Automatic, X11, Wayland, Clipboard };
+// The order of SendBackend's choices; new ones go at the end, as settings
+// store the number.
+enum class SendBackend { Automatic, X11, Wayland, Clipboard, Portal };
 
 // One value per field, all at their defaults to begin with.
 class Settings

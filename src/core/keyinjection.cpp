@@ -234,11 +234,12 @@ Plan planKeysyms(const QList<quint32> &keysyms, const Keyboard &keyboard, const 
     return plan;
 }
 
-Plan planText(const QString &text, const Keyboard &keyboard, const Held &held, SparePool *pool,
-              qint64 nowMs)
+QList<quint32> textKeysyms(const QString &text, const std::function<quint32(char32_t)> &keysymOf,
+                           int *skipped)
 {
     QList<quint32> keysyms;
-    int skipped = 0;
+    keysyms.reserve(text.size());
+    int missing = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         char32_t code = c.unicode();
@@ -256,16 +257,26 @@ Plan planText(const QString &text, const Keyboard &keyboard, const Held &held, S
             code = QChar::surrogateToUcs4(c, text.at(i + 1));
             ++i;
         } else if (c.isSurrogate()) {
-            ++skipped;
+            ++missing;
             continue;
         }
         const bool control = code < 0x20 || (code >= 0x7f && code < 0xa0);
-        const quint32 keysym = control || !keyboard.keysymOf ? 0 : keyboard.keysymOf(code);
+        const quint32 keysym = control || !keysymOf ? 0 : keysymOf(code);
         if (keysym == 0)
-            ++skipped;
+            ++missing;
         else
             keysyms.append(keysym);
     }
+    if (skipped)
+        *skipped = missing;
+    return keysyms;
+}
+
+Plan planText(const QString &text, const Keyboard &keyboard, const Held &held, SparePool *pool,
+              qint64 nowMs)
+{
+    int skipped = 0;
+    const QList<quint32> keysyms = textKeysyms(text, keyboard.keysymOf, &skipped);
     Plan plan = planKeysyms(keysyms, keyboard, held, pool, nowMs);
     plan.skipped += skipped;
     return plan;

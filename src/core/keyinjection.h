@@ -130,6 +130,13 @@ struct Plan
     int skipped = 0; // characters that have no keysym or no key to type them with
 };
 
+// The keysyms that type `text`: a line break (LF, CR or CR LF) as Return,
+// Tab as Tab, every other character as `keysymOf` gives it.  Other control
+// characters, lone surrogates and characters without a keysym (0) are
+// skipped and counted in `*skipped`.
+QList<quint32> textKeysyms(const QString &text, const std::function<quint32(char32_t)> &keysymOf,
+                           int *skipped = nullptr);
+
 // The events that type `text`: a line break (LF, CR or CR LF) as Return, Tab
 // as Tab, other control characters skipped; every character on its key and
 // level with the level's modifiers pressed around it, one the layout lacks

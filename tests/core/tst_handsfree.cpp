@@ -66,6 +66,10 @@ void TestHandsFree::read_data()
     QTest::newRow("a toggle") << Id::ScanOn << QVariant(u"1"_s) << 1 << true;
     QTest::newRow("a choice out of range") << Id::ScanMode << QVariant(7) << 2 << false;
     QTest::newRow("a key") << Id::Switch1Key << QVariant(0x41) << 0x41 << true;
+    // Stored backend numbers keep their meaning; the portal came last.
+    QTest::newRow("clipboard backend") << Id::SendBackend << QVariant(3) << 3 << true;
+    QTest::newRow("portal backend") << Id::SendBackend << QVariant(4) << 4 << true;
+    QTest::newRow("backend out of range") << Id::SendBackend << QVariant(5) << 4 << false;
 }
 
 void TestHandsFree::read()
@@ -123,6 +127,8 @@ void TestHandsFree::shown_data()
     QTest::newRow("loops") << Id::Loops << 2 << u"2"_s << u"1 to 50"_s;
     QTest::newRow("toggle") << Id::Auditory << 0 << u"Off"_s << QString();
     QTest::newRow("mode") << Id::ScanMode << 2 << u"Advance while held"_s << QString();
+    QTest::newRow("portal backend") << Id::SendBackend << 4 << u"Desktop portal"_s << QString();
+    QTest::newRow("clipboard backend") << Id::SendBackend << 3 << u"Clipboard"_s << QString();
 }
 
 void TestHandsFree::shown()

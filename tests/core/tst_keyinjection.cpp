@@ -105,6 +105,8 @@ private slots:
     void plan();
     void spareTiming_data();
     void spareTiming();
+    void textKeysyms_data();
+    void textKeysyms();
 };
 
 void TestKeyInjection::liveChange_data()
@@ -214,6 +216,41 @@ void TestKeyInjection::spareTiming()
     QVERIFY(!pool.bound().isEmpty());
     pool.clear();
     QVERIFY(pool.bound().isEmpty());
+}
+
+void TestKeyInjection::textKeysyms_data()
+{
+    // Keysyms in hex; a character whose keysym is 0 has none.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("keysyms");
+    QTest::addColumn<int>("skipped");
+
+    QTest::newRow("latin-1 and beyond") << u"aé€😀"_s << u"61 e9 10020ac 101f600"_s << 0;
+    QTest::newRow("every line break is one Return")
+            << u"a\r\nb\nc\rd\r\r\n"_s << u"61 ff0d 62 ff0d 63 ff0d 64 ff0d ff0d"_s << 0;
+    QTest::newRow("tab") << u"\ta"_s << u"ff09 61"_s << 0;
+    QTest::newRow("controls and lone surrogates")
+            << QString(QChar(0x01)) + u"a"_s + QChar(0x7f) + QChar(0x85) + u"b"_s + QChar(0xd800)
+                       + u"c"_s + QChar(0xdc00)
+            << u"61 62 63"_s << 5;
+    QTest::newRow("no keysym") << u"a\uffffb"_s << u"61 62"_s << 1;
+    QTest::newRow("empty") << QString() << QString() << 0;
+}
+
+void TestKeyInjection::textKeysyms()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, keysyms);
+    QFETCH(int, skipped);
+
+    int gotSkipped = -1;
+    const QList<quint32> got = KeyInjection::textKeysyms(
+            text, [](char32_t c) { return c == 0xffff ? 0u : keysymOf(c); }, &gotSkipped);
+    QStringList hex;
+    for (quint32 k : got)
+        hex << QString::number(k, 16);
+    QCOMPARE(hex.join(u' '), keysyms);
+    QCOMPARE(gotSkipped, skipped);
 }
 
 QTEST_GUILESS_MAIN(TestKeyInjection)

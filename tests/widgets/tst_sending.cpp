@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using HandsFree::Id;
@@ -52,6 +54,39 @@ public:
         ++focusRestored;
         return focusBack;
     }
+
+    // A desktop that must allow typing first: its answers to the asking in
+    // order, "allow" or "refuse", each a moment later; none left, none comes.
+    Access state = Access::Allowed;
+    QStringList answers;
+    int asked = 0;
+    Access access() const override { return state; }
+    QString why() const override { return u"Not allowed: ask again."_s; }
+    void askAccess() override
+    {
+        if (state == Access::Asking || state == Access::Allowed)
+            return;
+        state = Access::Asking;
+        ++asked;
+        if (answers.isEmpty())
+            return;
+        const bool allow = answers.takeFirst() == u"allow";
+        QTimer::singleShot(20, &m_context, [this, allow] {
+            state = allow ? Access::Allowed : Access::Refused;
+            for (const auto &[context, done] : std::exchange(m_waiting, {})) {
+                if (context)
+                    done();
+            }
+        });
+    }
+    void whenAnswered(QObject *context, std::function<void()> done) override
+    {
+        m_waiting.append({ context, std::move(done) });
+    }
+
+private:
+    QObject m_context;
+    QList<std::pair<QPointer<QObject>, std::function<void()>>> m_waiting;
 };
 
 const QStringList kKeys = {
@@ -97,6 +132,9 @@ private slots:
     void send();
     void liveTyping_data();
     void liveTyping();
+    void desktopMustAllow_data();
+    void desktopMustAllow();
+    void closingEndsTheWait();
     void offByDefault();
     void windowKeepsOffTheFocus();
 };
@@ -189,6 +227,92 @@ void tst_Sending::liveTyping()
     s->w->Text1->setSelStart(1);
     s->w->Text1_Click();
     QCOMPARE(s->w->Text1->SelStart(), s->w->Text1->Text().size());
+}
+
+void tst_Sending::desktopMustAllow_data()
+{
+    // The desktop's answers; the script ("Okay" answers the notice that the
+    // step before brings); what arrives, what stays, how often it was asked
+    // and how many notices came.
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("notices");
+
+    QTest::newRow("send: asked once, allowed")
+            << false << QStringList { u"allow"_s }
+            << QStringList { u"hello"_s, u"[send]"_s, u"world"_s, u"[send]"_s } << u"Hello World "_s
+            << QString() << 1 << 0;
+    QTest::newRow("send: refused, the text stays; the next send asks again")
+            << false << QStringList { u"refuse"_s, u"allow"_s }
+            << QStringList { u"hello"_s, u"[send]"_s, u"Okay"_s, u"world"_s, u"[send]"_s }
+            << u"Hello world "_s << QString() << 2 << 1;
+    QTest::newRow("send: refused twice")
+            << false << QStringList { u"refuse"_s, u"refuse"_s }
+            << QStringList { u"hello"_s, u"[send]"_s, u"Okay"_s, u"[send]"_s, u"Okay"_s }
+            << QString() << u"Hello "_s << 2 << 2;
+    QTest::newRow("live: the first key asks, the keys wait for the answer")
+            << true << QStringList { u"allow"_s } << QStringList { u"hello"_s, u"world"_s }
+            << u"Hello world "_s << u"Hello world "_s << 1 << 0;
+    QTest::newRow("live: refused, told once; send asks again and sends it all")
+            << true << QStringList { u"refuse"_s, u"allow"_s }
+            << QStringList { u"hello"_s, u"Okay"_s, u"world"_s, u"[back]"_s, u"[send]"_s }
+            << u"Hello world"_s << QString() << 2 << 1;
+    QTest::newRow("live: refused, then send refused too")
+            << true << QStringList { u"refuse"_s, u"refuse"_s }
+            << QStringList { u"hello"_s, u"Okay"_s, u"world"_s, u"[send]"_s, u"Okay"_s }
+            << QString() << u"Hello world "_s << 2 << 2;
+}
+
+void tst_Sending::desktopMustAllow()
+{
+    QFETCH(bool, live);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, script);
+    QFETCH(QString, received);
+    QFETCH(QString, left);
+    QFETCH(int, asked);
+    QFETCH(int, notices);
+
+    auto s = start(live);
+    s->sender->state = KeySender::Access::NotAsked;
+    s->sender->answers = answers;
+    QStringList told;
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        if (script.at(i) == u"Okay")
+            continue;
+        const bool notice = i + 1 < script.size() && script.at(i + 1) == u"Okay";
+        const qsizetype before = told.size();
+        if (notice) {
+            told.append(QString());
+            answerLater(s->w.get(), u"Okay"_s, &told.last());
+        }
+        play(s->w.get(), u"t.kbd"_s, { script.at(i) });
+        // The notice may come a moment after the key (live typing's answer).
+        if (notice)
+            QTRY_VERIFY(!told.at(before).isEmpty());
+    }
+    QTRY_COMPARE(s->sender->received, received);
+    QCOMPARE(s->w->Text1->Text(), left);
+    QCOMPARE(s->sender->asked, asked);
+    QCOMPARE(told.size(), notices);
+    for (const QString &notice : std::as_const(told))
+        QCOMPARE(notice, u"Not allowed: ask again."_s);
+}
+
+void tst_Sending::closingEndsTheWait()
+{
+    // No answer comes: closing the window ends Send's wait, and nothing is typed.
+    auto s = start(false);
+    s->sender->state = KeySender::Access::NotAsked;
+    play(s->w.get(), u"t.kbd"_s, { u"hello"_s });
+    QTimer::singleShot(50, s->w.get(), [&] { s->w->close(); });
+    play(s->w.get(), u"t.kbd"_s, { u"[send]"_s });
+    QCOMPARE(s->sender->asked, 1);
+    QCOMPARE(s->sender->received, QString());
 }
 
 void tst_Sending::offByDefault()

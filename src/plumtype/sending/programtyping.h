@@ -67,6 +67,11 @@ protected:
 private:
     void setNoFocus(bool on);
     void noteFocusSoon();
+    // The desktop must allow typing first (sending/sendaccess.cpp): Send
+    // waits for its answer, live typing holds its keys until then.  False,
+    // the user told why, when it did not allow it.
+    bool awaitAccess(KeySender *s);
+    bool liveAccess(KeySender *s);
 
     WindowFace *m_face;
     HandsFreeAccess *m_access;
@@ -76,6 +81,7 @@ private:
     bool m_live = false;
     bool m_noFocus = false;
     bool m_toldUnreachable = false;
+    bool m_toldRefused = false;
     bool m_sending = false;
     QTimer m_noteFocus;
     PasswordShield *m_shield = nullptr;

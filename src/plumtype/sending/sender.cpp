@@ -43,6 +43,14 @@ bool isGnomeOrKde()
     return desktop.contains(QLatin1String("GNOME")) || desktop.contains(QLatin1String("KDE"));
 }
 
+// The X11 sender, when X is there, to help the portal sender.
+std::unique_ptr<KeySender> xSender()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && QGuiApplication::platformName() != u"xcb")
+        return nullptr;
+    return makeX11Sender(nullptr);
+}
+
 } // namespace
 
 #ifndef PLUMTYPE_HAVE_WAYLAND
@@ -73,6 +81,9 @@ std::unique_ptr<KeySender> makeSender(KeySender::Backend backend)
         break;
     case KeySender::Backend::Clipboard:
         break;
+    case KeySender::Backend::Portal:
+        sender = makePortalSender(&why, xSender());
+        break;
     case KeySender::Backend::Automatic: {
         const QString platform = QGuiApplication::platformName();
         const bool hasX = !qEnvironmentVariableIsEmpty("DISPLAY");
@@ -84,15 +95,21 @@ std::unique_ptr<KeySender> makeSender(KeySender::Backend backend)
             // desktops the virtual keyboard reaches native programs too.
             if (waylandSession && !isGnomeOrKde())
                 sender = makeWaylandSender(&why);
+            // Elsewhere (GNOME, KDE) the desktop portal reaches native
+            // programs too; the X11 sender still finds the program written
+            // in, and types when the portal offers no keyboard.
+            if (!sender && waylandSession)
+                sender = makePortalSender(&why, xSender());
             if (!sender)
                 sender = makeX11Sender(&why);
         } else if (platform.startsWith(QLatin1String("wayland"))
                    || (waylandSession && platform != QLatin1String("offscreen")
                        && platform != QLatin1String("minimal"))) {
-            // GNOME and KDE offer no virtual keyboard: only XWayland programs
-            // can be reached there.
+            // GNOME and KDE offer no virtual keyboard, but the desktop portal.
             if (!isGnomeOrKde())
                 sender = makeWaylandSender(&why);
+            if (!sender)
+                sender = makePortalSender(&why, hasX ? xSender() : nullptr);
             if (!sender && hasX)
                 sender = makeX11Sender(&why);
         }

@@ -7,6 +7,7 @@
 //   sending/sender.h          KeySender, the backends' common face, and makeSender
 //   sending/x11sender.cpp     X11 and XWayland programs: XTest
 //   sending/waylandsender.cpp wlroots compositors: a virtual keyboard of our own
+//   sending/portalsender.cpp  GNOME, KDE: the desktop portal's remote desktop keyboard
 //   sending/sendto.cpp        ProgramTyping: "[send]", live typing, the window's focus
 //
 // The planning that needs no display (text to key presses, the spare keycodes,
@@ -14,16 +15,23 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+
+class QObject;
 
 class KeySender
 {
 public:
-    enum class Backend { Automatic, X11, Wayland, Clipboard };
+    // New choices go at the end: settings store the number.
+    enum class Backend { Automatic, X11, Wayland, Clipboard, Portal };
+    // Whether the desktop lets this sender type.  Only the portal sender
+    // must ask, in a dialog of the desktop's own; the others are Allowed.
+    enum class Access { Allowed, NotAsked, Asking, Refused };
 
     virtual ~KeySender() = default;
 
-    // "X11", "Wayland" or "Clipboard".
+    // "X11", "Wayland", "Portal" or "Clipboard".
     virtual QString name() const = 0;
     // False when the sender could not start; why() then says why in a
     // sentence for the user.
@@ -55,6 +63,19 @@ public:
     // The process of the program that gets the keys, when the desktop names
     // it; 0 when it does not.
     virtual qint64 targetProcess() { return 0; }
+
+    virtual Access access() const { return Access::Allowed; }
+    // Asks the desktop, unless asking already or allowed, and returns at
+    // once: the answer comes later, while the event loop runs.  After a
+    // refusal, why() says what happened and how to allow it.
+    virtual void askAccess() { }
+    // `done` is called once when the asking under way ends (allowed,
+    // refused or the session gone), unless `context` is gone by then.
+    virtual void whenAnswered(QObject *context, std::function<void()> done)
+    {
+        Q_UNUSED(context);
+        Q_UNUSED(done);
+    }
 };
 
 // The sender for this platform and session, or the forced one.  Never null:
@@ -66,3 +87,8 @@ std::unique_ptr<KeySender> makeSender(KeySender::Backend backend);
 std::unique_ptr<KeySender> makeX11Sender(QString *why);
 std::unique_ptr<KeySender> makeWaylandSender(QString *why);
 std::unique_ptr<KeySender> makeClipboardSender();
+// Null when the session bus or the desktop portal is missing.  `other`, when
+// given, is the X11 sender: it finds the program written in and gives the
+// focus back, and it types when the portal turns out to offer no keyboard
+// (the clipboard does when there is no `other`).
+std::unique_ptr<KeySender> makePortalSender(QString *why, std::unique_ptr<KeySender> other = {});

@@ -220,7 +220,9 @@ void ProgramTyping::sync()
     const QString now = m_face->text();
     if (now != m_sent) {
         KeySender *s = sender();
-        if (!s->reachesPrograms()) {
+        if (s->reachesPrograms() && !liveAccess(s)) {
+            // Held back until the desktop allows typing.
+        } else if (!s->reachesPrograms()) {
             m_sent = now;
             if (!m_toldUnreachable) {
                 m_toldUnreachable = true;
@@ -258,7 +260,9 @@ void ProgramTyping::send()
     KeySender *s = sender();
     const QString text = m_face->text();
     if (m_live && s->reachesPrograms()) {
-        // Live typing has sent it all already.
+        // Live typing has sent it all already, once the desktop allows it.
+        if (!awaitAccess(s))
+            return;
         sync();
         m_face->learnAtCommit();
         m_sent.clear();
@@ -266,7 +270,7 @@ void ProgramTyping::send()
         m_face->learnFrom(QString());
         return;
     }
-    if (text.isEmpty())
+    if (text.isEmpty() || !awaitAccess(s))
         return;
     if (!s->reachesPrograms()) {
         s->type(text);
