@@ -84,7 +84,8 @@ protected:
 
 // The frame round a highlighted group: a child of the group's window over
 // the group's bounds, shaped to the frame alone, that lets the pointer
-// through.  Half of it lies outside the group, half over its edge.
+// through.  It lies outside the group, so that it hides no label of the
+// group's keys, except at the window's edges, where it lies over them.
 class GroupFrame : public QWidget
 {
 public:
@@ -97,8 +98,7 @@ public:
     void frame(const QRect &group)
     {
         const int w = AccessMarks::kFrameWidth;
-        const QRect outer =
-                group.adjusted(-w / 2, -w / 2, w / 2, w / 2).intersected(parentWidget()->rect());
+        const QRect outer = group.adjusted(-w, -w, w, w).intersected(parentWidget()->rect());
         setGeometry(outer);
         setMask(QRegion(rect()).subtracted(QRegion(rect().adjusted(w, w, -w, -w))));
         show();
