@@ -209,14 +209,16 @@ QRgb FaceButton::markColour()
 
 const QImage &FaceButton::filledFace(QRgb fill, QRgb ink)
 {
-    const qint64 key = m_picture.cacheKey() ^ (qint64(m_back.rgb()) << 20) ^ (isEnabled() ? 0 : 1);
+    const qint64 key = m_picture.cacheKey();
     if (!m_filled.isNull() && m_filledKey == key && m_filledSize == size()
-        && m_filledColours[0] == fill && m_filledColours[1] == ink)
+        && m_filledColours[0] == fill && m_filledColours[1] == ink
+        && m_filledColours[2] == m_back.rgb())
         return m_filled;
     m_filledKey = key;
     m_filledSize = size();
     m_filledColours[0] = fill;
     m_filledColours[1] = ink;
+    m_filledColours[2] = m_back.rgb();
 
     // The face as it shows, then each pixel taken from fill to ink by how
     // far it is from the background: the label keeps its shape and its

@@ -73,6 +73,7 @@ private:
     ScanMark m_scan = ScanMark::None;
     QImage m_filled;
     qint64 m_filledKey = 0;
-    QRgb m_filledColours[2] = { 0, 0 };
+    QRgb m_filledColours[3] = { 0, 0, 0 }; // fill, ink, the background
+
     QSize m_filledSize;
 };
