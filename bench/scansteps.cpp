@@ -6,6 +6,10 @@
 //
 //   scansteps [text file] [keyboards folder] [words folder]
 //
+// The same writer with dwell clicking: each key or suggestion it takes costs
+// the lock-on and the dwell time of the defaults (250 ms and 1 s, 1.25 s on a
+// suggestion); the time the pointer takes from key to key is not counted.
+//
 // The scan is the program's own (Scanning::Scanner) over the groups the
 // window builds: the suggestion row when it offers anything, each row of
 // keys, the Speak button.  A step is one place of the highlight up to and
@@ -20,6 +24,7 @@
 // suggestions put the capitals at sentence starts); characters neither
 // keyboard has (digits, quotes, dashes) are left out and not counted.
 
+#include "handsfree.h"
 #include "keyboardfile.h"
 #include "scanning.h"
 #include "shippedlists.h"
@@ -110,6 +115,7 @@ struct Writer
     const Keyboard *on = nullptr;
     QStringList row; // what the suggestion row offers
     Cost total;
+    bool dwell = false; // dwell clicking: `intervals` counts seconds
 
     QList<QList<int>> groups() const
     {
@@ -122,7 +128,17 @@ struct Writer
         g.append(QList<int> { kSpeak });
         return g;
     }
-    Cost cost(int slot) const { return select(order, groups(), slot); }
+    Cost cost(int slot) const
+    {
+        if (dwell) {
+            using HandsFree::Id;
+            const auto ms = [](Id id) { return HandsFree::field(id).defaultValue; };
+            const bool suggestion = slot >= kSuggestion && slot < kSpeak;
+            return { 1, (ms(Id::LockOnMs) + ms(suggestion ? Id::SuggestionDwellMs : Id::DwellMs))
+                                / 1000.0 };
+        }
+        return select(order, groups(), slot);
+    }
     void take(int slot) { total += cost(slot); }
     void switchTo(const Keyboard *kb, const QString &link)
     {
@@ -207,9 +223,10 @@ struct Result
 };
 
 Result write(Scanning::Order order, const Keyboard &home, const Keyboard &letters,
-             const WordTable &table, const QString &text)
+             const WordTable &table, const QString &text, bool dwell = false)
 {
     Writer w { order, &home, &letters, &table, &home, {}, {} };
+    w.dwell = dwell;
     Result r;
     const QString lower = text.toLower();
     const QString signs = QStringLiteral(".,?!");
@@ -291,5 +308,15 @@ int main(int argc, char *argv[])
         out << "  automatic mode:        " << QString::number(1.2 * r.cost.intervals, 'f', 1)
             << " s" << Qt::endl;
     }
+    const Result d = write(Scanning::Order::Groups, home, letters, table, *text, true);
+    out << "dwell clicking" << Qt::endl;
+    out << "  characters written:    " << d.characters << " (" << d.skipped << " left out)"
+        << Qt::endl;
+    out << "  keys and suggestions:  " << d.cost.steps << Qt::endl;
+    out << "  dwell seconds:         " << QString::number(d.cost.intervals, 'f', 2)
+        << " (defaults; pointer travel not counted)" << Qt::endl;
+    out << "  seconds per character: "
+        << QString::number(d.cost.intervals / double(std::max<qint64>(1, d.characters)), 'f', 2)
+        << Qt::endl;
     return 0;
 }

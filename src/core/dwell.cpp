@@ -43,13 +43,27 @@ int Tracker::pointer(const Target &target, QPoint pos, qint64 nowMs)
     return fired;
 }
 
+bool Tracker::movedFar(QPoint pos, QPoint from) const
+{
+    const QPoint moved = pos - from;
+    return qint64(moved.x()) * moved.x() + qint64(moved.y()) * moved.y()
+           >= qint64(m_timing.rearmPx) * m_timing.rearmPx;
+}
+
 void Tracker::move(const Target &target, QPoint pos, qint64 nowMs)
 {
     m_pos = pos;
+    if (m_still) {
+        if (!movedFar(pos, m_stillAnchor)) {
+            m_under = target.id;
+            return;
+        }
+        // Moved far enough: what is under the pointer now starts afresh.
+        m_still = false;
+        m_under = 0;
+    }
     if (m_disarmed != 0) {
-        const QPoint moved = pos - m_anchor;
-        const bool far = qint64(moved.x()) * moved.x() + qint64(moved.y()) * moved.y()
-                         >= qint64(m_timing.rearmPx) * m_timing.rearmPx;
+        const bool far = movedFar(pos, m_anchor);
         if (target.id != m_disarmed || far) {
             const bool stillOn = target.id == m_disarmed;
             m_disarmed = 0;
@@ -107,12 +121,23 @@ void Tracker::replaced(const Target &under, QPoint pos, qint64 nowMs)
     m_anchor = pos;
 }
 
+void Tracker::appeared(QPoint pos, qint64 nowMs)
+{
+    clock(nowMs);
+    m_on = Run {};
+    m_kept = Run {};
+    m_pos = pos;
+    m_still = true;
+    m_stillAnchor = pos;
+}
+
 void Tracker::reset()
 {
     m_on = Run {};
     m_kept = Run {};
     m_under = 0;
     m_disarmed = 0;
+    m_still = false;
 }
 
 bool Tracker::busy() const

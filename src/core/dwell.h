@@ -17,6 +17,10 @@
 // - After a selection, and after the keys were replaced under the pointer,
 //   the target under the pointer is disarmed: it builds no dwell until the
 //   pointer has left it or moved the re-arm distance from where it was.
+// - After a window or panel appeared, whatever comes to lie under the still
+//   pointer builds no dwell until the pointer has moved the re-arm distance
+//   from where it was, whether or not it left the target meanwhile: what
+//   is under the pointer is not known until the new window is in place.
 namespace Dwell {
 
 struct Timing
@@ -48,6 +52,10 @@ public:
     // The keys changed under the pointer (a keyboard was loaded): every dwell
     // is dropped and the target now under it is disarmed.
     void replaced(const Target &under, QPoint pos, qint64 nowMs);
+    // A window or panel appeared under the pointer at `pos`: every dwell is
+    // dropped and nothing builds dwell until the pointer has moved the re-arm
+    // distance from there.
+    void appeared(QPoint pos, qint64 nowMs);
     // Everything dropped, nothing disarmed (dwell turned off or paused).
     void reset();
 
@@ -65,6 +73,8 @@ public:
     int under() const { return m_under; }
     // The disarmed target, 0 when none.
     int disarmed() const { return m_disarmed; }
+    // A window appeared and the pointer has not moved far enough since.
+    bool still() const { return m_still; }
 
 private:
     struct Run
@@ -80,6 +90,7 @@ private:
     void startOn(const Target &target, qint64 nowMs);
     void move(const Target &target, QPoint pos, qint64 nowMs);
     int fire();
+    bool movedFar(QPoint pos, QPoint from) const;
 
     Timing m_timing;
     Run m_on;   // the dwell on the target under the pointer
@@ -88,6 +99,8 @@ private:
     QPoint m_pos;
     int m_disarmed = 0;
     QPoint m_anchor; // where the pointer was when the target was disarmed
+    bool m_still = false;
+    QPoint m_stillAnchor; // where the pointer was when a window appeared
     qint64 m_last = 0;
 };
 

@@ -101,7 +101,7 @@ QString spokenName(const QString &kind, const QString &output)
         { "[back]", "Back" },          { "[website]", "Website" }, { "[save]", "Save" },
         { "[load]", "Load" },          { "[game]", "Game" },       { "[edit]", "Edit" },
         { "[delete]", "Delete" },      { "[dwell]", "Dwell" },     { "[access]", "Access" },
-        { "[send]", "Send" },          { "[learn]", "Learn" },
+        { "[send]", "Send" },          { "[learn]", "Learn" },     { "[scan]", "Scan" },
     };
     QString text = output;
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));

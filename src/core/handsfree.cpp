@@ -1,5 +1,7 @@
 #include "handsfree.h"
 
+#include "accessmarks.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -14,6 +16,14 @@ using namespace Qt::StringLiterals;
 constexpr int kSpace = 0x20;         // the space bar
 constexpr int kReturn = 0x01000004;  // the Enter key of the main block
 constexpr int kLastKey = 0x7fffffff; // key codes are positive
+
+QStringList colourNames()
+{
+    QStringList names;
+    for (const AccessMarks::NamedColour &c : AccessMarks::colours())
+        names.append(c.name);
+    return names;
+}
 
 const std::array<Field, kCount> &table()
 {
@@ -54,6 +64,8 @@ const std::array<Field, kCount> &table()
         { Id::MouseSwitches, Kind::Toggle, "scan/mouseButtons"_L1,
           "Mouse buttons are switches"_L1, 0, 1, 1, 1, {} },
         { Id::Auditory, Kind::Toggle, "scan/speak"_L1, "Speak each item"_L1, 0, 1, 1, 0, {} },
+        { Id::MarkColour, Kind::Choice, "marks/colour"_L1, "Colour of the marks"_L1,
+          0, int(colourNames().size()) - 1, 1, 0, colourNames() },
         { Id::LiveTyping, Kind::Toggle, "send/live"_L1,
           "Type into other programs"_L1, 0, 1, 1, 0, {} },
         { Id::SendBackend, Kind::Choice, "send/backend"_L1, "Send keys through"_L1, 0, 4, 1, 0,
@@ -168,6 +180,33 @@ QString range(Id id)
     default:
         return QString();
     }
+}
+
+std::span<const Section> sections()
+{
+    static const std::array<Section, 5> all = { {
+            { "Dwell clicking"_L1,
+              { Id::DwellOn, Id::LockOnMs, Id::DwellMs, Id::SuggestionDwellMs, Id::EraseDwellMs,
+                Id::StrayMs, Id::RearmPx } },
+            { "Scanning"_L1,
+              { Id::ScanOn, Id::ScanMode, Id::ScanOrder, Id::IntervalMs, Id::FirstItemPercent,
+                Id::Loops, Id::Auditory, Id::MarkColour } },
+            { "Switches"_L1,
+              { Id::Switch1Key, Id::Switch2Key, Id::MouseSwitches, Id::AcceptMs, Id::ReleaseMs } },
+            { "Typing into programs"_L1, { Id::LiveTyping, Id::SendBackend } },
+            { "Learning"_L1, { Id::LearnOn, Id::NextWord, Id::LearnPaused } },
+    } };
+    return all;
+}
+
+int sectionOf(Id id)
+{
+    const std::span<const Section> all = sections();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i].ids.contains(id))
+            return int(i);
+    }
+    return -1;
 }
 
 Settings::Settings()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLatin1StringView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -35,6 +36,7 @@ enum class Id {
     Switch2Key,
     MouseSwitches,
     Auditory,
+    MarkColour,
     // Typing into other programs.
     LiveTyping,
     SendBackend,
@@ -99,6 +101,17 @@ enum class ScanOrder { Groups, Linear };
 // The order of SendBackend's choices; new ones go at the end, as settings
 // store the number.
 enum class SendBackend { Automatic, X11, Wayland, Clipboard, Portal };
+
+// The settings window shows one section at a time, and scanning reaches a
+// setting through its section.  Every field belongs to one section.
+struct Section
+{
+    QLatin1StringView name;
+    QList<Id> ids; // in the order shown
+};
+std::span<const Section> sections();
+// The index of the field's section.
+int sectionOf(Id id);
 
 // One value per field, all at their defaults to begin with.
 class Settings

@@ -434,8 +434,8 @@ public:
 private:
     friend class WindowFace;
     void createAccess();
-    // The command keys "[dwell]" (dwell on, paused, on again) and "[access]"
-    // (the settings window).
+    // The command keys "[dwell]" and "[scan]" (on, paused, on again) and
+    // "[access]" (the settings window).
     void accessCommand(const QString &command);
     // True while a dwell on a suggestion button is in progress: the buttons
     // keep what they offer until it ends.

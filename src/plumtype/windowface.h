@@ -50,8 +50,9 @@ public:
     FaceButton *pickerOk() const;
     FaceButton *pickerCancel() const;
     // A key that shows a state ("Dwell Paused") painted again with this
-    // caption on the letter keys' colour.
-    void paintStateKey(int index, const QString &caption);
+    // caption on the letter keys' colour, or on `colour` (0xAARRGGBB) when
+    // it is not 0.
+    void paintStateKey(int index, const QString &caption, quint32 colour = 0);
     // The items of the Access menu.
     enum class MenuItem { DwellClicking, SwitchScanning, AccessSettings };
     QAction *menuItem(MenuItem item) const;

@@ -18,6 +18,7 @@ int completionOf(int id)
 // Steps are "time:action" separated by spaces.  Actions:
 //   N or N@x,y   the pointer is over target N (0 or - for nothing)
 //   load=N       the keys were replaced; N is under the still pointer
+//   shown        a window appeared under the still pointer
 //   ?N           log the progress of N in percent ("-" when none shows)
 //   !N           log whether N has a dwell in progress (!N) or not (~N)
 //   end          only let the time pass
@@ -49,6 +50,8 @@ QString run(const QString &script)
         } else if (action.startsWith(u"load="_s)) {
             const int id = action.mid(5).toInt();
             tracker.replaced({ id, completionOf(id) }, pos, now);
+        } else if (action == u"shown") {
+            tracker.appeared(pos, now);
         } else if (action != u"end") {
             const QStringList parts = action.split(u'@');
             if (parts.size() > 1) {
@@ -114,6 +117,20 @@ void TestDwell::script_data()
             << u"0:1 1000:load=1 1000:?1 5000:-"_s << u"?1=-@1000"_s;
     QTest::newRow("a link key selected: the new key waits")
             << u"0:2@5,5 1300:load=2 8000:end"_s << u"2@1250"_s;
+    // A window that appears under the pointer: what comes under it waits
+    // for a move of the distance, whatever the pointer crosses meanwhile.
+    QTest::newRow("a window shown under a still pointer waits")
+            << u"0:1@10,10 100:shown 150:6@10,10 9000:-"_s << QString();
+    QTest::newRow("... over a target that was there before, too")
+            << u"0:1@10,10 500:shown 600:1@10,10 9000:-"_s << QString();
+    QTest::newRow("... and a small move onto another target")
+            << u"0:-@10,10 100:shown 200:6@10,10 1000:5@30,10 9000:-"_s << QString();
+    QTest::newRow("... until it moved the distance")
+            << u"0:-@10,10 100:shown 200:6@10,10 1000:6@10,55 9000:-"_s << u"6@2250"_s;
+    QTest::newRow("... or left and came back from far")
+            << u"0:-@10,10 100:shown 200:6@10,10 1000:-@90,10 1100:6@12,10 9000:-"_s << u"6@2350"_s;
+    QTest::newRow("a window shown drops the progress")
+            << u"0:1@10,10 800:shown 800:?1 9000:-"_s << u"?1=-@800"_s;
     QTest::newRow("the freeze holds from the lock-on while strayed")
             << u"0:7 100:!7 500:- 900:!7 1400:!7"_s << u"!7@100 !7@900 ~7@1400"_s;
     QTest::newRow("no freeze after leaving during the lock-on")

@@ -68,7 +68,7 @@ const QStringList kCommands = {
     QStringLiteral("[back]"),   QStringLiteral("[website]"), QStringLiteral("[save]"),
     QStringLiteral("[load]"),   QStringLiteral("[game]"),    QStringLiteral("[edit]"),
     QStringLiteral("[delete]"), QStringLiteral("[dwell]"),   QStringLiteral("[access]"),
-    QStringLiteral("[send]"),   QStringLiteral("[learn]"),
+    QStringLiteral("[send]"),   QStringLiteral("[learn]"),   QStringLiteral("[scan]"),
 };
 
 // Characters a typed file name loses to a space.
@@ -245,6 +245,8 @@ private slots:
     void everyKeyboardLeadsHome();
     void topicCommands_data() { addTopicRows(); }
     void topicCommands();
+    void pauseKeys_data();
+    void pauseKeys();
     void letterKeyboards_data();
     void letterKeyboards();
     void editLetterKeyboards_data();
@@ -534,6 +536,67 @@ void tst_ShippedKeyboards::topicCommands()
     for (const Record &r : kb.keys)
         words += isWord(r) ? 1 : 0;
     QVERIFY2(words >= 12, qPrintable(QString::number(words)));
+}
+
+void tst_ShippedKeyboards::pauseKeys_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("row"); // where the two keys are, from 1
+    // Beside the dwell key where there was one; otherwise in the first free
+    // places, or on a row of their own with the edit key.
+    const QList<std::pair<const char *, int>> rows = {
+        { "Actions.kbd", 5 },      { "CoreWords.kbd", 2 }, { "Describing.kbd", 5 },
+        { "Feelings.kbd", 5 },     { "FoodDrink.kbd", 6 }, { "LettersLower.kbd", 1 },
+        { "LettersUpper.kbd", 1 }, { "People.kbd", 5 },    { "Phrases.kbd", 3 },
+        { "Places.kbd", 6 },       { "Questions.kbd", 5 }, { "TimeDays.kbd", 5 },
+        { "home.kbd", 0 },         { "numbers.kbd", 1 },   { "wordparts.kbd", 1 },
+    };
+    QStringList ordinary;
+    for (const QString &name : shippedNames()) {
+        if (isOrdinary(name))
+            ordinary.append(name);
+    }
+    QCOMPARE(ordinary.size(), rows.size());
+    for (const auto &[name, row] : rows)
+        QTest::newRow(name) << QString::fromLatin1(name) << row;
+}
+
+void tst_ShippedKeyboards::pauseKeys()
+{
+    // Every keyboard the user moves between has a key that pauses dwell
+    // and one that pauses scanning; the answer and editor keyboards have
+    // room for nothing but their answers and letters.
+    QFETCH(QString, name);
+    QFETCH(int, row);
+    const KeyboardFile::Layout layout = KeyboardFile::place(load(name).records, name);
+    int dwellRow = -1;
+    int scanRow = -1;
+    for (const KeyboardFile::PlacedKey &k : layout.keys) {
+        if (k.record.kind != kLetter)
+            continue;
+        if (k.record.output == u"[dwell]") {
+            QCOMPARE(dwellRow, -1);
+            dwellRow = k.row;
+        } else if (k.record.output == u"[scan]") {
+            QCOMPARE(scanRow, -1);
+            scanRow = k.row;
+            QVERIFY(dwellRow > 0);
+        }
+    }
+    if (row == 0) {
+        // The home keyboard's first row is full: the scan key ends the
+        // second one.
+        QCOMPARE(dwellRow, 1);
+        QCOMPARE(scanRow, 2);
+    } else {
+        QCOMPARE(dwellRow, row);
+        QCOMPARE(scanRow, row);
+    }
+    // The edit key the loader adds shares the last row with other keys
+    // (home's rows were full before).
+    const int last = layout.keys.last().row;
+    if (row != 0)
+        QCOMPARE(layout.keys.at(layout.keys.size() - 2).row, last);
 }
 
 void tst_ShippedKeyboards::letterKeyboards_data()

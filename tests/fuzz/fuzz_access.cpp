@@ -1,6 +1,7 @@
 // Dwell and scanning driven by any sequence of pointer moves, switch presses
 // and ticks: a dwell selects only a target the pointer went to, never a
-// disarmed one, and its progress stays between 0 and 1; a scan selects only
+// disarmed one, nothing after a window appeared until the pointer moved the
+// re-arm distance, and its progress stays between 0 and 1; a scan selects only
 // slots of its groups, its highlight always stands on one, and it never asks
 // to be ticked in the past.
 
@@ -18,23 +19,39 @@ void fuzzDwell(FuzzInput &in)
     Dwell::Tracker tracker({ int(in.takeInt(2000)), int(in.takeInt(3000)), int(in.takeInt(200)) });
     qint64 now = 0;
     QSet<int> visited;
+    const int rearm = tracker.timing().rearmPx;
+    bool still = false; // a window appeared and the pointer has not moved far
+    QPoint anchor;
     for (int step = 0; step < 64 && in.remaining() > 0; ++step) {
         now += in.takeInt(3000);
         const int disarmed = tracker.disarmed();
         int selected = 0;
-        switch (in.takeByte() % 4) {
+        switch (in.takeByte() % 5) {
         case 0:
         case 1: {
             const Dwell::Target target { int(in.takeByte() % 5), 200 + int(in.takeInt(4800)) };
             const QPoint pos(int(in.takeInt(400)), int(in.takeInt(400)));
             if (target.id)
                 visited.insert(target.id);
-            selected = tracker.pointer(target, pos, now);
+            // Time before the move counts while the pointer was still.
+            selected = tracker.tick(now);
+            if (!selected) {
+                const QPoint d = pos - anchor;
+                if (still && qint64(d.x()) * d.x() + qint64(d.y()) * d.y() >= qint64(rearm) * rearm)
+                    still = false;
+                selected = tracker.pointer(target, pos, now);
+            }
             break;
         }
         case 2:
             selected = tracker.tick(now);
             break;
+        case 3: {
+            anchor = QPoint(int(in.takeInt(400)), int(in.takeInt(400)));
+            tracker.appeared(anchor, now);
+            still = true;
+            break;
+        }
         default:
             tracker.replaced({ int(in.takeByte() % 5), 1000 }, QPoint(), now);
             break;
@@ -43,6 +60,7 @@ void fuzzDwell(FuzzInput &in)
         if (selected) {
             FUZZ_CHECK(visited.contains(selected), at);
             FUZZ_CHECK(selected != disarmed || disarmed == 0 || tracker.under() != disarmed, at);
+            FUZZ_CHECK(!still, at + QStringLiteral(" a window had just appeared"));
         }
         for (int id : tracker.active()) {
             const double p = tracker.progress(id, now);

@@ -8,9 +8,12 @@
 
 #include "access/access.h"
 #include "access/switches.h"
+#include "accessmarks.h"
 #include "surface/dialog.h"
 #include "windowface.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,7 +30,8 @@ using HandsFree::Id;
 
 namespace {
 
-const QStringList kKeys = { "999|b", "001|world", "000|[dwell]", "000|[clear]", "003|hello" };
+const QStringList kKeys = { "999|b",     "001|world",  "000|[dwell]", "000|[clear]",
+                            "003|hello", "000|[back]", "000|[scan]",  "000|Access|[access]" };
 // The keyboard the link key opens: a word key where the link key was.
 const QStringList kLinked = { "003|hello", "001|world" };
 
@@ -66,6 +70,17 @@ private slots:
     void switchDeviceRow();
     void deviceRecords_data();
     void deviceRecords();
+    void dwellOnAccessFiresNothingInSettings_data();
+    void dwellOnAccessFiresNothingInSettings();
+    void dwellWaitsUnderClosedWindow();
+    void settingsButtonsWrap_data();
+    void settingsButtonsWrap();
+    void settingsBySections();
+    void settingsTextAndSize();
+    void scanMarksFromPixels_data();
+    void scanMarksFromPixels();
+    void dwellFillFromPixels();
+    void scanKeyPauses();
 
 private:
     Form1 *w() const { return m_started->get(); }
@@ -79,6 +94,9 @@ private:
     void pressSpace();
     void typeIn(const QString &text);
     bool highlighting(QWidget *widget, bool alone);
+    // The settings window's button of a line (its first), with the line's
+    // section open.
+    FaceButton *settingsButton(const QString &line, int index = 0);
 
     QTemporaryDir m_config;
     TestFolder m_folder;
@@ -156,6 +174,19 @@ bool TestAccess::highlighting(QWidget *widget, bool alone)
     return lit.contains(id) && (!alone || lit.size() == 1);
 }
 
+FaceButton *TestAccess::settingsButton(const QString &line, int index)
+{
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    for (int section = 0; section < int(HandsFree::sections().size()); ++section) {
+        settings->openSection(section);
+        QStringList names;
+        const QList<QList<int>> groups = settings->scanGroups(&names);
+        if (const qsizetype at = names.indexOf(line); at >= 0)
+            return qobject_cast<FaceButton *>(access()->targetWidget(groups.at(at).value(index)));
+    }
+    return nullptr;
+}
+
 void TestAccess::offByDefault()
 {
     // A first start: nothing is taken from the pointer or the keys.
@@ -210,10 +241,13 @@ void TestAccess::dwellSelectsAsAClick_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("suggestion");
+    QTest::addColumn<int>("dwellMs"); // after the 250 ms lock-on
 
-    QTest::newRow("word key after a sentence") << u"Hello. "_s << u"world"_s << -1;
-    QTest::newRow("word key inside one") << u"Hello "_s << u"world"_s << -1;
-    QTest::newRow("suggestion button") << u"hi th"_s << QString() << 1;
+    QTest::newRow("word key after a sentence") << u"Hello. "_s << u"world"_s << -1 << 1000;
+    QTest::newRow("word key inside one") << u"Hello "_s << u"world"_s << -1 << 1000;
+    QTest::newRow("suggestion button") << u"hi th"_s << QString() << 1 << 1250;
+    // The erasing keys take longer, so that a resting pointer erases less.
+    QTest::newRow("back, an erasing key") << u"Hello there"_s << u"[back]"_s << -1 << 1500;
 }
 
 void TestAccess::dwellSelectsAsAClick()
@@ -221,6 +255,7 @@ void TestAccess::dwellSelectsAsAClick()
     QFETCH(QString, typed);
     QFETCH(QString, key);
     QFETCH(int, suggestion);
+    QFETCH(int, dwellMs);
     auto target = [&]() -> QAbstractButton * {
         return suggestion >= 0 ? static_cast<QAbstractButton *>(w()->WordSelect(suggestion))
                                : w()->Command1(keyIndex(w(), key));
@@ -234,7 +269,7 @@ void TestAccess::dwellSelectsAsAClick()
     typeIn(typed);
     access()->change(Id::DwellOn, 1);
     pointTo(target());
-    advance(250 + access()->completionMs(access()->targetId(target())) - 10);
+    advance(250 + dwellMs - 10);
     QCOMPARE(w()->Text1->Text(), typed);
     advance(10);
     QCOMPARE(w()->Text1->Text(), clicked);
@@ -431,8 +466,17 @@ void TestAccess::settingsWindowByScanning()
     AccessSettingsWindow *settings = access()->settingsWindow();
     QVERIFY(settings->isVisible());
     QStringList names;
-    const QList<QList<int>> groups = settings->scanGroups(&names);
-    // Scanning steps over the settings window now: to "Dwell time", then "+".
+    QList<QList<int>> groups = settings->scanGroups(&names);
+    // At the top, Close and the sections, each a group of one.
+    QCOMPARE(names, QStringList({ u"Close"_s, u"Dwell clicking"_s, u"Scanning"_s, u"Switches"_s,
+                                  u"Typing into programs"_s, u"Learning"_s }));
+    QCOMPARE(groups.at(1).size(), 1);
+    QWidget *section = access()->targetWidget(groups.at(1).at(0));
+    QVERIFY(advanceUntil([&] { return highlighting(section, true); }));
+    pressSpace();
+    QCOMPARE(settings->scannedSection(), 0);
+    // In the section: to "Dwell time", then "+".
+    groups = settings->scanGroups(&names);
     const QList<int> dwellTime = groups.at(names.indexOf(u"Dwell time"_s));
     QWidget *plus = access()->targetWidget(dwellTime.last());
     QVERIFY(advanceUntil([&] { return highlighting(plus, false); }));
@@ -441,8 +485,15 @@ void TestAccess::settingsWindowByScanning()
     pressSpace();
     QCOMPARE(access()->settings().value(Id::DwellMs), 1050);
     QCOMPARE(settingsFile().value(u"dwell/time"_s).toInt(), 1050);
-    // Back at the top the first group is Close, a group of one.
+    // Back at the top of the section: its first line, a group of one.
     QVERIFY(highlighting(access()->targetWidget(groups.at(0).at(0)), true));
+    // The last group is Close and the sections: Close hides the window.
+    QCOMPARE(names.last(), u"Sections"_s);
+    QCOMPARE(groups.last().size(), 6);
+    QWidget *close = access()->targetWidget(groups.last().at(0));
+    QVERIFY(advanceUntil([&] { return highlighting(close, false); }));
+    pressSpace();
+    QVERIFY(advanceUntil([&] { return highlighting(close, true); }));
     pressSpace();
     QVERIFY(!settings->isVisible());
     QVERIFY(highlighting(w()->Command1(2), false));
@@ -568,10 +619,7 @@ void TestAccess::keysFromOutside()
 
     access()->showSettings();
     AccessSettingsWindow *settings = access()->settingsWindow();
-    QStringList names;
-    const QList<QList<int>> groups = settings->scanGroups(&names);
-    auto *choose = qobject_cast<QAbstractButton *>(
-            access()->targetWidget(groups.at(names.indexOf(u"Switch 1 key"_s)).first()));
+    QAbstractButton *choose = settingsButton(u"Switch 1 key"_s);
     QVERIFY(choose);
     choose->click();
     QVERIFY(settings->capturing());
@@ -587,13 +635,15 @@ void TestAccess::switchDeviceRow()
 {
     access()->showSettings();
     AccessSettingsWindow *settings = access()->settingsWindow();
-    QStringList names;
-    const QList<QList<int>> groups = settings->scanGroups(&names);
-    // Scanned right after the switch settings.
-    const qsizetype row = names.indexOf(u"Switch device"_s);
-    QCOMPARE(names.value(row - 1), u"Speak each item"_s);
-    auto *choice = qobject_cast<FaceButton *>(access()->targetWidget(groups.at(row).first()));
+    FaceButton *choice = settingsButton(u"Switch device"_s);
     QVERIFY(choice);
+    // Scanned right after the switch settings, in their section.
+    QStringList names;
+    settings->scanGroups(&names);
+    QCOMPARE(settings->scannedSection(), 2);
+    const qsizetype row = names.indexOf(u"Switch device"_s);
+    QCOMPARE(names.value(row - 1), u"Ignore presses after release"_s);
+    QCOMPARE(names.value(row + 1), u"Sections"_s);
     QCOMPARE(choice->paintedCaption, u"Keys of any keyboard"_s);
     // Without a windowing system there is no device to choose: the button
     // stays, and says where switches work.
@@ -670,6 +720,361 @@ void TestAccess::deviceRecords()
     ::close(fds[1]);
     reader.close();
     QVERIFY(!reader.isOpen());
+}
+
+void TestAccess::dwellOnAccessFiresNothingInSettings_data()
+{
+    QTest::addColumn<bool>("placedLater"); // the window manager moves it after it shows
+
+    QTest::newRow("under the pointer as it shows") << false;
+    QTest::newRow("placed under it after it shows") << true;
+}
+
+void TestAccess::dwellOnAccessFiresNothingInSettings()
+{
+    QFETCH(bool, placedLater);
+    // The settings window comes up with "Switch scanning" under the pointer
+    // that rests on the Access key.
+    access()->showSettings();
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    FaceButton *scanning = settingsButton(u"Switch scanning"_s);
+    QVERIFY(scanning);
+    settings->hide();
+    FaceButton *accessKey = w()->Command1(keyIndex(w(), u"[access]"_s));
+    const QPoint pointer = accessKey->mapToGlobal(accessKey->rect().center());
+    const auto placeUnderPointer = [&] {
+        settings->move(settings->pos() + pointer
+                       - scanning->mapToGlobal(scanning->rect().center()));
+    };
+    if (!placedLater)
+        placeUnderPointer();
+    else
+        settings->move(pointer + QPoint(400, 400));
+
+    access()->change(Id::DwellOn, 1);
+    pointTo(w()->Text1);
+    pointTo(accessKey);
+    advance(1250);
+    QTRY_VERIFY(settings->isVisible());
+    if (placedLater)
+        placeUnderPointer();
+    // The pointer trembles on the button: less than the re-arm distance.
+    pointTo(scanning, scanning->mapFromGlobal(pointer));
+    QCOMPARE(QApplication::widgetAt(pointer), scanning);
+    pointTo(scanning, scanning->mapFromGlobal(pointer + QPoint(3, 2)));
+    for (int i = 0; i < 10; ++i)
+        advance(500);
+    QCOMPARE(access()->settings().value(Id::ScanOn), 0);
+    QCOMPARE(access()->settings().value(Id::DwellOn), 1);
+    QVERIFY(settings->isVisible());
+    // Moved the distance (40 px), it is dwelt on as ever.
+    pointTo(scanning, scanning->mapFromGlobal(pointer + QPoint(45, 0)));
+    advance(1250);
+    QTRY_COMPARE(access()->settings().value(Id::ScanOn), 1);
+    access()->change(Id::ScanOn, 0);
+    settings->hide();
+}
+
+void TestAccess::dwellWaitsUnderClosedWindow()
+{
+    // Close chosen by dwell: the key the window leaves under the pointer
+    // waits for a move too.
+    access()->showSettings();
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    FaceButton *close = qobject_cast<FaceButton *>(
+            access()->targetWidget(settings->scanGroups(nullptr).at(0).at(0)));
+    FaceButton *world = w()->Command1(keyIndex(w(), u"world"_s));
+    const QPoint pointer = world->mapToGlobal(world->rect().center());
+    settings->move(settings->pos() + pointer - close->mapToGlobal(close->rect().center()));
+    access()->change(Id::DwellOn, 1);
+    pointTo(close, close->mapFromGlobal(pointer));
+    advance(100);
+    pointTo(close, close->mapFromGlobal(pointer + QPoint(45, 0)));
+    pointTo(close, close->mapFromGlobal(pointer));
+    advance(1250);
+    QTRY_VERIFY(!settings->isVisible());
+    pointTo(world, world->mapFromGlobal(pointer + QPoint(2, 0)));
+    for (int i = 0; i < 10; ++i)
+        advance(500);
+    QCOMPARE(w()->Text1->Text(), QString());
+}
+
+void TestAccess::settingsButtonsWrap_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("first"); // shown once past the last value
+    QTest::addColumn<QString>("second");
+
+    QTest::newRow("dwell clicking") << u"Dwell clicking"_s << 1 << u"Off"_s << u"On"_s;
+    QTest::newRow("switch scanning") << u"Switch scanning"_s << 1 << u"Off"_s << u"On"_s;
+    QTest::newRow("scan mode") << u"Scan mode"_s << 2 << u"Automatic"_s << u"Step"_s;
+    QTest::newRow("scan order") << u"Scan order"_s << 1 << u"Groups, then keys"_s
+                                << u"Key by key"_s;
+    QTest::newRow("speak each item") << u"Speak each item"_s << 1 << u"Off"_s << u"On"_s;
+    QTest::newRow("colour of the marks")
+            << u"Colour of the marks"_s << 4 << u"Dark blue"_s << u"Black"_s;
+    QTest::newRow("mouse buttons") << u"Mouse buttons are switches"_s << 1 << u"Off"_s << u"On"_s;
+    QTest::newRow("live typing") << u"Type into other programs"_s << 1 << u"Off"_s << u"On"_s;
+    QTest::newRow("send keys through") << u"Send keys through"_s << 3 << u"Automatic"_s << u"X11"_s;
+    QTest::newRow("learning") << u"Learn from my writing"_s << 1 << u"Off"_s << u"On"_s;
+    QTest::newRow("next word") << u"Suggest the next word"_s << 1 << u"Off"_s << u"On"_s;
+    QTest::newRow("learning paused") << u"Learning paused"_s << 1 << u"Off"_s << u"On"_s;
+}
+
+void TestAccess::settingsButtonsWrap()
+{
+    QFETCH(QString, line);
+    QFETCH(int, last);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    // Every toggle and choice of the window is a row here.
+    int choices = 0;
+    for (const HandsFree::Field &f : HandsFree::fields())
+        choices += f.kind == HandsFree::Kind::Toggle || f.kind == HandsFree::Kind::Choice;
+    QCOMPARE(choices, 12);
+
+    access()->showSettings();
+    FaceButton *button = settingsButton(line);
+    QVERIFY(button);
+    Id id = Id::DwellOn;
+    for (const HandsFree::Field &f : HandsFree::fields()) {
+        if (QString(f.label) == line)
+            id = f.id;
+    }
+    const int kept = access()->settings().value(id);
+    access()->change(id, last);
+    // Past the last value it goes back to the first, and on from there.
+    button->click();
+    QCOMPARE(access()->settings().value(id), 0);
+    QCOMPARE(button->paintedCaption, first);
+    button->click();
+    QCOMPARE(access()->settings().value(id), 1);
+    QCOMPARE(button->paintedCaption, second);
+    access()->change(id, kept);
+    access()->settingsWindow()->hide();
+}
+
+void TestAccess::settingsBySections()
+{
+    // "Scan mode" at the default interval (1.2 s, the first item 1.8 s),
+    // each switch press 150 ms after the highlight arrived: past Close and
+    // Dwell clicking to Scanning (3 s), then past Switch scanning to Scan
+    // mode (1.8 s).  Line by line it came after Close and eight lines, at
+    // 11.4 s.
+    access()->change(Id::ScanOn, 1);
+    access()->showSettings();
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    FaceButton *mode = settingsButton(u"Scan mode"_s);
+    settings->hide();
+    access()->showSettings();
+    QCOMPARE(settings->scannedSection(), -1);
+    QStringList names;
+    const QList<QList<int>> top = settings->scanGroups(&names);
+    QWidget *scanning = access()->targetWidget(top.at(names.indexOf(u"Scanning"_s)).at(0));
+    const qint64 start = m_now;
+    QVERIFY(advanceUntil([&] { return highlighting(scanning, true); }));
+    pressSpace();
+    QVERIFY(advanceUntil([&] { return highlighting(mode, true); }));
+    QCOMPARE(m_now - start, 3000 + 150 + 1800);
+    // The other lines of the section wait behind it; all of them show.
+    settings->scanGroups(&names);
+    QCOMPARE(names,
+             QStringList({ u"Switch scanning"_s, u"Scan mode"_s, u"Scan order"_s,
+                           u"Scan interval"_s, u"First item waits"_s, u"Loops before going back"_s,
+                           u"Speak each item"_s, u"Colour of the marks"_s, u"Sections"_s }));
+    QCOMPARE(settings->shownSection(), 1);
+    QVERIFY(mode->isVisible());
+    access()->change(Id::ScanOn, 0);
+    settings->hide();
+}
+
+void TestAccess::settingsTextAndSize()
+{
+    access()->showSettings();
+    AccessSettingsWindow *settings = access()->settingsWindow();
+    // Every text is at least 12 points.
+    for (int section = 0; section < int(HandsFree::sections().size()); ++section) {
+        settings->openSection(section);
+        for (const QLabel *label : settings->findChildren<QLabel *>()) {
+            QVERIFY2(QFontInfo(label->font()).pointSizeF() >= 12, qPrintable(label->text()));
+        }
+    }
+    // From the pixels: "Dwell clicking" in black from the top of its "l" to
+    // the foot of its "g", 16 px for 12 points on 96 dots to the inch
+    // (12 px for the 9 points it had).
+    settings->openSection(0);
+    QLabel *name = nullptr;
+    for (QLabel *label : settings->findChildren<QLabel *>()) {
+        if (label->text() == u"Dwell clicking"_s)
+            name = label;
+    }
+    QVERIFY(name);
+    QCOMPARE(name->logicalDpiY(), 96);
+    const QImage text = name->grab().toImage();
+    int top = -1, bottom = -1;
+    for (int y = 0; y < text.height(); ++y) {
+        for (int x = 0; x < text.width(); ++x) {
+            if (qGray(text.pixel(x, y)) < 128) {
+                top = top < 0 ? y : top;
+                bottom = y;
+                break;
+            }
+        }
+    }
+    QVERIFY2(bottom - top + 1 >= 15, qPrintable(QString::number(bottom - top + 1)));
+    // The tallest section fits a 1280 x 768 screen with its title bar.
+    int tallest = 0;
+    for (int section = 0; section < int(HandsFree::sections().size()); ++section) {
+        settings->openSection(section);
+        tallest = std::max(tallest, settings->sizeHint().height());
+    }
+    QVERIFY2(tallest <= 700, qPrintable(QString::number(tallest)));
+    QVERIFY2(settings->sizeHint().width() <= 1280,
+             qPrintable(QString::number(settings->sizeHint().width())));
+    settings->hide();
+}
+
+void TestAccess::scanMarksFromPixels_data()
+{
+    QTest::addColumn<int>("colour"); // the choice
+    QTest::addColumn<QRgb>("rgb");
+
+    QTest::newRow("dark blue, the default") << 0 << QRgb(0xFF0030C0);
+    QTest::newRow("dark red") << 2 << QRgb(0xFF900000);
+}
+
+void TestAccess::scanMarksFromPixels()
+{
+    QFETCH(int, colour);
+    QFETCH(QRgb, rgb);
+    access()->change(Id::MarkColour, colour);
+    access()->change(Id::ScanOn, 1);
+    // The row of keys is highlighted: a frame round the whole row.
+    FaceButton *first = w()->Command1(2);
+    FaceButton *last = w()->Command1(w()->lastbutton);
+    QVERIFY(highlighting(first, false) && highlighting(last, false));
+    QImage shot = w()->grab().toImage();
+    const QPoint topLeft = first->mapTo(w(), QPoint(0, 0));
+    const QPoint bottomRight = last->mapTo(w(), QPoint(last->width() - 1, last->height() - 1));
+    // Count the frame's pixels across each side, through the middle of it.
+    const auto run = [&shot, rgb](QPoint from, QPoint step) {
+        while (shot.rect().contains(from) && shot.pixel(from) != rgb)
+            from += step;
+        int n = 0;
+        for (; shot.rect().contains(from) && shot.pixel(from) == rgb; from += step)
+            ++n;
+        return n;
+    };
+    const int middleX = (topLeft.x() + bottomRight.x()) / 2;
+    const int middleY = (topLeft.y() + bottomRight.y()) / 2;
+    QCOMPARE(run(QPoint(middleX, topLeft.y() - 12), QPoint(0, 1)), 8);
+    QCOMPARE(run(QPoint(middleX, bottomRight.y() + 12), QPoint(0, -1)), 8);
+    QCOMPARE(run(QPoint(std::max(0, topLeft.x() - 12), middleY), QPoint(1, 0)), 8);
+    // A key inside the frame keeps its face.
+    const QPoint world = w()->Command1(keyIndex(w(), u"world"_s))->mapTo(w(), QPoint(6, 10));
+    QCOMPARE(shot.pixel(world), QRgb(0xFFC0FFC0));
+    // The contrast with every key colour, from the pixels.
+    QVERIFY(AccessMarks::contrast(rgb, shot.pixel(world)) >= 4.5);
+    // Into the row: the first key filled, its label in white, the frame stays.
+    pressSpace();
+    QVERIFY(highlighting(first, true));
+    QVERIFY(first->scanMark() == FaceButton::ScanMark::Item);
+    const QImage key = first->grab().toImage();
+    int filled = 0, white = 0;
+    for (int y = 3; y < key.height() - 3; ++y) {
+        for (int x = 3; x < key.width() - 3; ++x) {
+            filled += key.pixel(x, y) == rgb;
+            white += key.pixel(x, y) == 0xFFFFFFFF;
+        }
+    }
+    const int area = key.width() * key.height();
+    QVERIFY2(filled > area / 2, qPrintable(QString::number(filled)));
+    QVERIFY2(white > 10, qPrintable(QString::number(white)));
+    shot = w()->grab().toImage();
+    QCOMPARE(run(QPoint(middleX, topLeft.y() - 12), QPoint(0, 1)), 8);
+    // Screen readers hear the key under the highlight as selected.
+    QVERIFY(QAccessible::queryAccessibleInterface(first)->state().selected);
+    QVERIFY(!QAccessible::queryAccessibleInterface(last)->state().selected);
+    access()->change(Id::ScanOn, 0);
+    QVERIFY(!QAccessible::queryAccessibleInterface(first)->state().selected);
+    access()->change(Id::MarkColour, 0);
+}
+
+void TestAccess::dwellFillFromPixels()
+{
+    // The dwell fills the key from the bottom up: half way after half the
+    // dwell time.
+    FaceButton *world = w()->Command1(keyIndex(w(), u"world"_s));
+    access()->change(Id::DwellOn, 1);
+    pointTo(w()->Text1);
+    pointTo(world);
+    advance(250 + 500);
+    QVERIFY(qAbs(world->dwellProgress() - 0.5) < 0.01);
+    const QImage key = world->grab().toImage();
+    const int h = key.height();
+    int filledRows = 0;
+    for (int y = 0; y < h; ++y)
+        filledRows += key.pixel(3, y) == QRgb(0xFF0030C0);
+    QVERIFY2(qAbs(filledRows - h / 2) <= 2, qPrintable(u"%1 of %2"_s.arg(filledRows).arg(h)));
+    QCOMPARE(key.pixel(3, h - 4), QRgb(0xFF0030C0));
+    QCOMPARE(key.pixel(3, 4), QRgb(0xFFC0FFC0));
+    // The whole width of the key.
+    for (int x = 2; x < key.width() - 2; ++x)
+        QVERIFY(qGray(key.pixel(x, h - 4)) < 80 || key.pixel(x, h - 4) == 0xFFFFFFFF);
+    pointTo(w()->Text1);
+    access()->change(Id::DwellOn, 0);
+}
+
+void TestAccess::scanKeyPauses()
+{
+    FaceButton *scanKey = w()->Command1(keyIndex(w(), u"[scan]"_s));
+    const int scanId = access()->targetId(scanKey);
+    QCOMPARE(scanKey->paintedCaption, u"Scan Off"_s);
+    // Clicked while scanning is off, the key turns it on.
+    scanKey->click();
+    QVERIFY(access()->scan()->isOn());
+    QCOMPARE(scanKey->paintedCaption, u"Scan On"_s);
+    // Selected in step mode (Space moves, Return selects), it pauses.
+    access()->change(Id::ScanMode, int(HandsFree::ScanMode::Step));
+    access()->change(Id::ScanOrder, int(HandsFree::ScanOrder::Linear));
+    for (int i = 0; i < 20 && !highlighting(scanKey, true); ++i)
+        pressSpace();
+    QVERIFY(highlighting(scanKey, true));
+    advance(150);
+    QTest::keyClick(w(), Qt::Key_Return);
+    QTRY_VERIFY(access()->scanPaused());
+    // The flash of the selection ends.
+    QTRY_VERIFY(scanKey->scanMark() == FaceButton::ScanMark::Group);
+    QCOMPARE(scanKey->paintedCaption, u"Scan Paused"_s);
+    QCOMPARE(scanKey->backColor(), QColor(0xFF, 0xB0, 0x00));
+    QCOMPARE(scanKey->grab().toImage().pixel(12, 3), QRgb(0xFFFFB000));
+    // The highlight rests on it, framed, whatever time and Space do.
+    for (int i = 0; i < 5; ++i) {
+        advance(2000);
+        pressSpace();
+    }
+    QVERIFY(access()->scanPaused());
+    QCOMPARE(access()->scan()->highlighted(), QList<int>({ scanId }));
+    QVERIFY(scanKey->scanMark() == FaceButton::ScanMark::Group);
+    QVERIFY(QAccessible::queryAccessibleInterface(scanKey)->state().selected);
+    // Return takes it up again, at the top.
+    advance(150);
+    QTest::keyClick(w(), Qt::Key_Return);
+    QVERIFY(!access()->scanPaused());
+    QCOMPARE(scanKey->paintedCaption, u"Scan On"_s);
+    QCOMPARE(scanKey->backColor(), QColor(Qt::white));
+    QCOMPARE(access()->scan()->scanner().highlight().item, 0);
+    QCOMPARE(w()->Text1->Text(), QString());
+    // Paused from the key and turned off from the menu, it is off for good.
+    scanKey->click();
+    QVERIFY(access()->scanPaused());
+    w()->SwitchScanning->trigger();
+    QVERIFY(!access()->scan()->isOn());
+    QVERIFY(!access()->scanPaused());
+    QCOMPARE(scanKey->paintedCaption, u"Scan Off"_s);
+    access()->change(Id::ScanMode, int(HandsFree::ScanMode::Automatic));
+    access()->change(Id::ScanOrder, int(HandsFree::ScanOrder::Groups));
 }
 
 QTEST_MAIN(TestAccess)

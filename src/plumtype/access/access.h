@@ -58,6 +58,13 @@ public:
     // "[dwell]" keys can be dwelt on.
     void toggleDwell();
     bool dwellPaused() const { return m_paused; }
+    // The "[scan]" key: turns scanning on when it is off, and otherwise
+    // pauses it or takes it up again.  While paused the highlight rests on
+    // the "[scan]" key and only a select press takes scanning up again.
+    void toggleScan();
+    bool scanPaused() const;
+    // Key `id` is a command key of this text ("[scan]").
+    bool isStateKey(int id, const QString &command) const;
     void showSettings();
 
     DwellController *dwell() const { return m_dwell; }
@@ -98,6 +105,10 @@ public:
     // ---- marks ----
     void setDwellMark(int id, double progress);
     void setScanMark(int id, FaceButton::ScanMark mark);
+    // The frame round these controls; none for an empty list.
+    void setGroupFrame(const QList<int> &ids);
+    // Where a control lies in its window.
+    QRect targetArea(int id, QWidget **window) const;
 
 signals:
     void settingsChanged();
@@ -106,7 +117,7 @@ private:
     void load();
     void apply();
     void keyboardLoaded();
-    void paintDwellKeys();
+    void paintStateKeys();
     void updateMenu();
 
     WindowFace *m_face;
@@ -133,6 +144,9 @@ public:
     void poll();
     // A keyboard was loaded under the pointer.
     void keysReplaced();
+    // A window or panel appeared, or one went and showed what was under
+    // it: nothing under the still pointer fires until it moves.
+    void windowAppeared();
     // A dwell on a suggestion is in progress: they keep what they offer.
     bool holdSuggestions();
     const Dwell::Tracker &tracker() const { return m_tracker; }
@@ -143,6 +157,8 @@ protected:
 private:
     Dwell::Target targetAt(QPoint global) const;
     void handle(int fired);
+    // A window opened from the main window (menus and tooltips are not).
+    bool opensFromWindow(const QWidget *window) const;
     void paint();
     void releaseSuggestions();
 
@@ -171,7 +187,11 @@ public:
     // A switch went down or up (1 or 2).
     void switchDown(int number);
     void switchUp(int number);
-    QList<int> highlighted() const { return m_scanner.highlighted(); }
+    QList<int> highlighted() const;
+    // Paused: the highlight rests on the "[scan]" key and a select press
+    // (either switch, switch 2 in step mode) takes scanning up again.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
     const Scanning::Scanner &scanner() const { return m_scanner; }
     // How long a selected key flashes.
     int flashMs = 300;
@@ -200,13 +220,19 @@ private:
     QList<int> m_marked;
     Scanning::Highlight m_spoken;
     bool m_selecting = false;
+    bool m_paused = false;
+    qint64 m_pausedDown[2] = { -1, -1 }; // when a switch went down while paused
+    QList<int> pauseKeys() const;
     SwitchInputs *m_inputs = nullptr;
     // A selection waits until the switch that made it is up.
     SwitchInput::Gate m_gate;
 };
 
 // The settings window: every setting with its range, changed with large
-// buttons that dwell and scanning reach like keys.
+// buttons that dwell and scanning reach like keys.  It shows one section at
+// a time, chosen with a row of section buttons; scanning first steps over
+// Close and the sections, then over the lines of the section chosen, then
+// over a line's buttons.
 class AccessSettingsWindow : public QWidget
 {
     Q_OBJECT
@@ -214,10 +240,17 @@ public:
     explicit AccessSettingsWindow(HandsFreeAccess *access, QWidget *parent = nullptr);
     // The values shown again, after a change from anywhere.
     void refresh();
-    // The button of this id (1000 on), and the scan groups: Close, then each
-    // setting's buttons.
+    // The button of this id (1000 on).
     QAbstractButton *button(int id) const;
+    // The scan groups: Close and each section, each a group of one; once a
+    // section is chosen, each of its lines, then the row of Close and the
+    // sections.
     QList<QList<int>> scanGroups(QStringList *names) const;
+    // Shows a section (HandsFree::sections()) and scans into it.
+    void openSection(int index);
+    int shownSection() const { return m_shown; }
+    // The section scanning steps into, -1 for the top.
+    int scannedSection() const { return m_scanned; }
     // A switch key is being chosen: the next key pressed becomes it.
     bool capturing() const { return m_capturing >= 0; }
     void capture(int key);
@@ -226,6 +259,8 @@ public:
 
 signals:
     void shownOrHidden();
+    // Other controls are scanned: a section was opened.
+    void groupsChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -239,14 +274,20 @@ private:
         QLabel *value = nullptr;
         QList<FaceButton *> buttons;
     };
-    FaceButton *makeButton(const QString &text, int width);
+    FaceButton *makeButton(const QString &text, int width, QWidget *parent);
     void paintFace(FaceButton *button, const QString &text);
     QString valueText(HandsFree::Id id) const;
+    QLabel *makeLabel(const QString &text, QWidget *parent, bool bold = false);
+    QList<int> ids(const QList<FaceButton *> &buttons) const;
 
     HandsFreeAccess *m_access;
     QList<Row> m_rows;
     QList<FaceButton *> m_buttons; // by id - 1000
     FaceButton *m_close = nullptr;
+    QList<FaceButton *> m_sectionButtons;
+    class QStackedWidget *m_pages = nullptr;
+    int m_shown = 0;
+    int m_scanned = -1;
     int m_capturing = -1; // the row whose key is being chosen
     // What learning has learned: the words by count, forgetting them.
     QListWidget *m_learned = nullptr;

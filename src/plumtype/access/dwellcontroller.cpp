@@ -26,6 +26,9 @@ DwellController::DwellController(HandsFreeAccess *access)
 {
     m_timer.setInterval(kFrameMs);
     connect(&m_timer, &QTimer::timeout, this, &DwellController::poll);
+    // The settings window, the picker, a message box, the editor's panel or
+    // a prompt's keyboard come up under a pointer that has not moved.
+    connect(m_face, &WindowFace::windowShown, this, &DwellController::windowAppeared);
 }
 
 void DwellController::configure()
@@ -58,6 +61,13 @@ void DwellController::setOn(bool on)
 bool DwellController::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Hide && m_on && watched->isWidgetType()) {
+        // A window of ours that goes shows what lay under it.
+        auto *w = static_cast<QWidget *>(watched);
+        if (w->isWindow() && w != m_face->window() && opensFromWindow(w))
+            windowAppeared();
+        return false;
+    }
     if ((type == QEvent::MouseMove || type == QEvent::Enter || type == QEvent::Leave) && m_on
         && !m_face->isClosing() && watched->isWidgetType()) {
         QPoint global;
@@ -120,6 +130,26 @@ void DwellController::keysReplaced()
     const QPoint global = QCursor::pos();
     m_tracker.replaced(targetAt(global), global, m_access->now());
     handle(0);
+}
+
+void DwellController::windowAppeared()
+{
+    if (!m_on || m_face->isClosing())
+        return;
+    m_tracker.appeared(QCursor::pos(), m_access->now());
+    handle(0);
+}
+
+bool DwellController::opensFromWindow(const QWidget *window) const
+{
+    const Qt::WindowType type = window->windowType();
+    if (type == Qt::Popup || type == Qt::ToolTip)
+        return false;
+    for (const QWidget *w = window; w; w = w->parentWidget()) {
+        if (w == m_face->window())
+            return true;
+    }
+    return false;
 }
 
 void DwellController::handle(int fired)

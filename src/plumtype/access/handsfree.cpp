@@ -2,6 +2,8 @@
 // the controls that dwell and scanning can select, and the marks they draw.
 #include "access/access.h"
 
+#include "accessmarks.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -75,13 +77,40 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
-        for (const Marks &m : std::as_const(marks)) {
-            const QRect r = m.area.isEmpty() ? rect() : m.area;
-            // The label of such a control sits in its middle.
-            const QRect label =
-                    r.adjusted(r.width() / 8, r.height() / 4, -r.width() / 8, -r.height() / 4);
-            FaceButton::paintAccessMarks(p, r, label, m.dwell, m.scan);
-        }
+        for (const Marks &m : std::as_const(marks))
+            FaceButton::paintAccessMarks(p, m.area.isEmpty() ? rect() : m.area, m.dwell, m.scan);
+    }
+};
+
+// The frame round a highlighted group: a child of the group's window over
+// the group's bounds, shaped to the frame alone, that lets the pointer
+// through.  It lies outside the group, so that it hides no label of the
+// group's keys, except at the window's edges, where it lies over them.
+class GroupFrame : public QWidget
+{
+public:
+    explicit GroupFrame(QWidget *window) : QWidget(window)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+    void frame(const QRect &group)
+    {
+        const int w = AccessMarks::kFrameWidth;
+        const QRect outer = group.adjusted(-w, -w, w, w).intersected(parentWidget()->rect());
+        setGeometry(outer);
+        setMask(QRegion(rect()).subtracted(QRegion(rect().adjusted(w, w, -w, -w))));
+        show();
+        raise();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), QColor::fromRgb(FaceButton::markColour()));
     }
 };
 
@@ -146,10 +175,12 @@ void HandsFreeAccess::change(Id id, int value)
     const int stored = m_settings.set(id, value);
     if (id == Id::DwellOn)
         m_paused = false;
+    if (id == Id::ScanOn)
+        m_scan->setPaused(false);
     QSettings file = settingsFile();
     file.setValue(QString(HandsFree::field(id).key), stored);
     file.sync();
-    if (stored != before || id == Id::DwellOn)
+    if (stored != before || id == Id::DwellOn || id == Id::ScanOn)
         apply();
     else
         updateMenu();
@@ -157,12 +188,21 @@ void HandsFreeAccess::change(Id id, int value)
 
 void HandsFreeAccess::apply()
 {
+    const QRgb colour = AccessMarks::colour(m_settings.value(Id::MarkColour));
+    if (colour != FaceButton::markColour()) {
+        FaceButton::setMarkColour(colour);
+        // The marks on screen take the new colour.
+        for (QWidget *window : m_face->windows() + QList<QWidget *> { m_face->window() }) {
+            for (QWidget *w : window->findChildren<QWidget *>())
+                w->update();
+        }
+    }
     m_dwell->configure();
     m_dwell->setOn(m_settings.on(Id::DwellOn));
     m_scan->configure();
     m_scan->setOn(m_settings.on(Id::ScanOn));
     updateMenu();
-    paintDwellKeys();
+    paintStateKeys();
     if (m_settingsWindow)
         m_settingsWindow->refresh();
     emit settingsChanged();
@@ -182,8 +222,24 @@ void HandsFreeAccess::toggleDwell()
     }
     m_paused = !m_paused;
     m_dwell->configure();
-    paintDwellKeys();
+    paintStateKeys();
     emit settingsChanged();
+}
+
+void HandsFreeAccess::toggleScan()
+{
+    if (!m_settings.on(Id::ScanOn)) {
+        change(Id::ScanOn, 1);
+        return;
+    }
+    m_scan->setPaused(!m_scan->isPaused());
+    paintStateKeys();
+    emit settingsChanged();
+}
+
+bool HandsFreeAccess::scanPaused() const
+{
+    return m_scan->isPaused();
 }
 
 void HandsFreeAccess::showSettings()
@@ -196,6 +252,11 @@ void HandsFreeAccess::showSettings()
                 &DwellController::keysReplaced);
         connect(m_settingsWindow, &AccessSettingsWindow::shownOrHidden, m_scan,
                 &ScanController::restart);
+        // Another section shows other controls, under the pointer too.
+        connect(m_settingsWindow, &AccessSettingsWindow::groupsChanged, m_dwell,
+                &DwellController::windowAppeared);
+        connect(m_settingsWindow, &AccessSettingsWindow::groupsChanged, m_scan,
+                &ScanController::restart);
     }
     m_settingsWindow->refresh();
     m_settingsWindow->show();
@@ -207,20 +268,41 @@ void HandsFreeAccess::keyboardLoaded()
 {
     if (m_face->isClosing())
         return;
-    paintDwellKeys();
+    paintStateKeys();
     m_dwell->keysReplaced();
     m_scan->restart();
 }
 
-void HandsFreeAccess::paintDwellKeys()
+bool HandsFreeAccess::isStateKey(int id, const QString &command) const
 {
-    const QString state = !m_settings.on(Id::DwellOn) ? QStringLiteral("Off")
-                          : m_paused                  ? QStringLiteral("Paused")
-                                                      : QStringLiteral("On");
+    const FaceButton *key = id >= 2 && id <= m_face->lastKey() ? m_face->key(id) : nullptr;
+    return key && key->Tag == u"letter" && key->ToolTipText == command;
+}
+
+void HandsFreeAccess::paintStateKeys()
+{
+    // Paused shows in amber, so that it is seen at a glance.
+    const struct
+    {
+        const char *command;
+        const char *name;
+        bool on;
+        bool paused;
+    } states[] = {
+        { "[dwell]", "Dwell ", m_settings.on(Id::DwellOn), m_paused },
+        { "[scan]", "Scan ", m_settings.on(Id::ScanOn), m_scan->isPaused() },
+    };
     for (int i = 2; i <= m_face->lastKey(); ++i) {
-        const FaceButton *key = m_face->key(i);
-        if (key && key->Tag == u"letter" && key->ToolTipText == u"[dwell]")
-            m_face->paintStateKey(i, QStringLiteral("Dwell ") + state);
+        for (const auto &state : states) {
+            if (!isStateKey(i, QLatin1String(state.command)))
+                continue;
+            const QString caption = QLatin1String(state.name)
+                                    + (!state.on      ? QStringLiteral("Off")
+                                       : state.paused ? QStringLiteral("Paused")
+                                                      : QStringLiteral("On"));
+            m_face->paintStateKey(i, caption,
+                                  state.on && state.paused ? AccessMarks::kPausedColour : 0);
+        }
     }
 }
 
@@ -457,6 +539,49 @@ void HandsFreeAccess::setDwellMark(int id, double progress)
             m.area = list->visualItemRect(list->item(id - kPickerRow));
         }
         o->set(id, m);
+    }
+}
+
+QRect HandsFreeAccess::targetArea(int id, QWidget **window) const
+{
+    QWidget *w = targetWidget(id);
+    if (!w)
+        return QRect();
+    *window = w->window();
+    QRect r(w->mapTo(*window, QPoint(0, 0)), w->size());
+    if (isPickerRow(id)) {
+        const QListWidget *list = m_face->pickerList();
+        const QRect item = list->visualItemRect(list->item(id - kPickerRow));
+        r = QRect(list->viewport()->mapTo(*window, item.topLeft()), item.size());
+    }
+    return r;
+}
+
+void HandsFreeAccess::setGroupFrame(const QList<int> &ids)
+{
+    QWidget *window = nullptr;
+    QRect bounds;
+    for (int id : ids) {
+        QWidget *in = nullptr;
+        const QRect r = targetArea(id, &in);
+        if (!in || !in->isVisible() || (window && in != window))
+            continue;
+        window = in;
+        bounds = bounds.united(r);
+    }
+    for (QWidget *w : m_face->windows() + QList<QWidget *> { m_face->window() }) {
+        GroupFrame *frame = nullptr;
+        for (QObject *child : w->children()) {
+            if (auto *f = dynamic_cast<GroupFrame *>(child))
+                frame = f;
+        }
+        if (w == window && !bounds.isEmpty()) {
+            if (!frame)
+                frame = new GroupFrame(w);
+            frame->frame(bounds);
+        } else if (frame) {
+            frame->hide();
+        }
     }
 }
 

@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 
+#include <utility>
+
 using HandsFree::Id;
 using Level = Scanning::Highlight::Level;
 
@@ -64,6 +66,7 @@ void ScanController::setOn(bool on)
     if (on == m_on)
         return;
     m_on = on;
+    m_paused = false;
     m_gate.clear();
     m_inputs->setOn(on);
     if (on) {
@@ -82,14 +85,44 @@ void ScanController::restart()
     if (!m_on || m_face->isClosing())
         return;
     m_scanner.restart(m_access->scanGroups(&m_names), m_access->now());
+    if (m_paused)
+        m_scanner.stop();
     m_spoken = Scanning::Highlight {};
     paint();
     schedule();
 }
 
+void ScanController::setPaused(bool paused)
+{
+    if (paused == m_paused || (paused && !m_on))
+        return;
+    m_paused = paused;
+    m_pausedDown[0] = m_pausedDown[1] = -1;
+    m_gate.clear();
+    // Taken up again, the scan starts at the top.
+    restart();
+}
+
+QList<int> ScanController::pauseKeys() const
+{
+    QList<int> keys;
+    for (int i = 2; i <= m_face->lastKey(); ++i) {
+        if (m_access->isStateKey(i, QStringLiteral("[scan]")) && m_access->selectable(i))
+            keys.append(i);
+    }
+    return keys;
+}
+
+QList<int> ScanController::highlighted() const
+{
+    if (m_on && m_paused)
+        return pauseKeys().mid(0, 1);
+    return m_scanner.highlighted();
+}
+
 void ScanController::poll()
 {
-    if (!m_on || m_face->isClosing())
+    if (!m_on || m_paused || m_face->isClosing())
         return;
     // While the typed text is read aloud the highlight waits.
     if (m_access->speaking()) {
@@ -103,6 +136,11 @@ void ScanController::switchDown(int number)
 {
     if (!m_on)
         return;
+    if (m_paused) {
+        if (number == 1 || number == 2)
+            m_pausedDown[number - 1] = m_access->now();
+        return;
+    }
     m_gate.down(number);
     handle(m_scanner.press(number, m_access->now()));
 }
@@ -111,6 +149,18 @@ void ScanController::switchUp(int number)
 {
     if (!m_on)
         return;
+    if (m_paused) {
+        // A whole select press, held for the acceptance time, takes the scan
+        // up again; switch 1 moves the highlight in step mode and does not.
+        if (number != 1 && number != 2)
+            return;
+        const qint64 down = std::exchange(m_pausedDown[number - 1], -1);
+        const Scanning::Timing t = m_scanner.timing();
+        if (down >= 0 && m_access->now() - down >= t.acceptMs
+            && (t.mode != Scanning::Mode::Step || number == 2))
+            m_access->toggleScan();
+        return;
+    }
     if (const int waited = m_gate.up(number))
         carryOut(waited);
     handle(m_scanner.release(number, m_access->now()));
@@ -157,7 +207,7 @@ void ScanController::carryOut(int selected)
 
 void ScanController::schedule()
 {
-    const qint64 wait = m_on ? m_scanner.msUntilNext(m_access->now()) : -1;
+    const qint64 wait = m_on && !m_paused ? m_scanner.msUntilNext(m_access->now()) : -1;
     if (wait < 0)
         m_timer.stop();
     else
@@ -167,9 +217,20 @@ void ScanController::schedule()
 void ScanController::paint()
 {
     const Scanning::Highlight at = m_scanner.highlight();
-    const QList<int> lit = m_on ? m_scanner.highlighted() : QList<int>();
-    const auto mark =
-            at.level == Level::Group ? FaceButton::ScanMark::Group : FaceButton::ScanMark::Item;
+    const QList<int> lit = m_on ? highlighted() : QList<int>();
+    // While paused the "[scan]" key keeps its amber face inside the frame.
+    const auto mark = at.level == Level::Group || m_paused ? FaceButton::ScanMark::Group
+                                                           : FaceButton::ScanMark::Item;
+    // The frame goes round the group highlighted, or round the group whose
+    // keys are scanned; in key-by-key order there is no group to show.
+    QList<int> framed;
+    if (m_on && m_paused)
+        framed = lit;
+    else if (m_on && at.level == Level::Group)
+        framed = lit;
+    else if (m_on && at.level == Level::Item && m_scanner.timing().order == Scanning::Order::Groups)
+        framed = m_scanner.groups().value(at.group);
+    m_access->setGroupFrame(framed);
     for (int id : std::as_const(m_marked)) {
         if (!lit.contains(id) && id != m_flashed)
             m_access->setScanMark(id, FaceButton::ScanMark::None);

@@ -1,19 +1,22 @@
-// The settings window of hands-free access: one line per setting, with its
-// range, its value and large buttons that change it at once.  The buttons
-// are painted faces like the keys, so dwell and scanning reach them too.
+// The settings window of hands-free access: a row of section buttons, and
+// the section shown with one line per setting: its name and range, its value
+// and large buttons that change it at once.  The buttons are painted faces
+// like the keys, so dwell and scanning reach them too.  Every text is at
+// least 12 points.
 #include "access/access.h"
 
 #include "surface/twips.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QListWidget>
 #include <QPainter>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <array>
 
 using HandsFree::Id;
 using HandsFree::Kind;
@@ -22,7 +25,10 @@ namespace {
 
 constexpr int kFirstId = 1000;
 constexpr int kButtonHeight = 44;
+constexpr int kTextPoints = 12;
 const QColor kButtonColour(0xC1, 0xFF, 0xFF);
+// The section shown is white among the cyan ones.
+const QColor kShownColour(0xFF, 0xFF, 0xFF);
 
 } // namespace
 
@@ -36,119 +42,149 @@ AccessSettingsWindow::AccessSettingsWindow(HandsFreeAccess *access, QWidget *par
     setPalette(p);
 
     auto *outer = new QVBoxLayout(this);
+    // Close and the sections, in the order scanning takes them.
     auto *top = new QHBoxLayout;
-    auto *hint = new QLabel(QStringLiteral("Changes take effect at once.  F12 pauses dwell "
-                                           "clicking and takes it up again."),
-                            this);
-    hint->setFont(Fonts::verdana(9, false));
-    top->addWidget(hint, 1);
-    m_close = makeButton(QStringLiteral("Close"), 140);
+    const QFontMetrics metrics(Fonts::verdana(kTextPoints, true));
+    const auto widthFor = [&metrics](const QString &text) {
+        return std::max(120, metrics.horizontalAdvance(text) + 32);
+    };
+    m_close = makeButton(QStringLiteral("Close"), widthFor(QStringLiteral("Close")), this);
     connect(m_close, &QAbstractButton::clicked, this, &QWidget::hide);
     top->addWidget(m_close);
-    outer->addLayout(top);
-
-    // Two columns: dwell clicking with learning below it, switch scanning
-    // with typing into other programs below it.  A feature's switch heads
-    // its part.
-    auto *columns = new QHBoxLayout;
-    outer->addLayout(columns);
-    std::array<QGridLayout *, 2> grids {};
-    std::array<int, 2> lines {};
-    for (QGridLayout *&g : grids) {
-        g = new QGridLayout;
-        g->setVerticalSpacing(4);
-        columns->addLayout(g);
+    top->addSpacing(16);
+    m_pages = new QStackedWidget(this);
+    const std::span<const HandsFree::Section> sections = HandsFree::sections();
+    for (int i = 0; i < int(sections.size()); ++i) {
+        const QString name(sections[size_t(i)].name);
+        FaceButton *b = makeButton(name, widthFor(name), this);
+        b->setAccessibleName(QStringLiteral("Section ") + name);
+        connect(b, &QAbstractButton::clicked, this, [this, i] { openSection(i); });
+        m_sectionButtons.append(b);
+        top->addWidget(b);
     }
-    const auto heads = [](Id id) {
-        return id == Id::DwellOn || id == Id::ScanOn || id == Id::LiveTyping || id == Id::LearnOn;
-    };
-    for (const HandsFree::Field &f : HandsFree::fields()) {
-        const int column = (f.id < Id::ScanOn || f.id >= Id::LearnOn) ? 0 : 1;
-        QGridLayout *grid = grids[column];
-        int &line = lines[column];
-        if (heads(f.id) && line > 0)
-            grid->setRowMinimumHeight(line++, 16);
-        Row row { f.id, nullptr, {} };
-        const QString range = HandsFree::range(f.id);
-        auto *name = new QLabel(
-                range.isEmpty() ? QString(f.label) : QString(f.label) + u'\n' + range, this);
-        name->setFont(Fonts::verdana(heads(f.id) ? 11 : 9, heads(f.id)));
-        grid->addWidget(name, line, 0);
-        row.value = new QLabel(this);
-        row.value->setFont(Fonts::verdana(12, true));
-        row.value->setAlignment(Qt::AlignCenter);
-        row.value->setMinimumWidth(110);
-        const int index = static_cast<int>(m_rows.size());
-        switch (f.kind) {
-        case Kind::Toggle:
-        case Kind::Choice: {
-            // One button that shows the value and moves it on.
-            FaceButton *b = makeButton(QString(), 3 * kButtonHeight + 110);
-            connect(b, &QAbstractButton::clicked, this, [this, id = f.id] {
-                const HandsFree::Field &field = HandsFree::field(id);
-                const int v = m_access->settings().value(id);
-                m_access->change(id, v >= field.max ? field.min : v + 1);
-            });
-            row.buttons = { b };
-            grid->addWidget(b, line, 1, 1, 3);
-            row.value->hide();
-            break;
-        }
-        case Kind::Key: {
-            FaceButton *b = makeButton(QStringLiteral("Choose"), kButtonHeight * 2);
-            connect(b, &QAbstractButton::clicked, this, [this, index] {
-                m_capturing = index;
-                refresh();
-            });
-            row.buttons = { b };
-            grid->addWidget(row.value, line, 1, 1, 2);
-            grid->addWidget(b, line, 3);
-            break;
-        }
-        default: {
-            FaceButton *minus = makeButton(QStringLiteral("-"), kButtonHeight + 16);
-            FaceButton *plus = makeButton(QStringLiteral("+"), kButtonHeight + 16);
-            for (const auto &button : { std::pair { minus, -1 }, std::pair { plus, 1 } }) {
-                const int direction = button.second;
-                connect(button.first, &QAbstractButton::clicked, this,
-                        [this, id = f.id, direction] {
-                            m_access->change(id,
-                                             HandsFree::stepped(id, m_access->settings().value(id),
-                                                                direction));
-                        });
+    top->addStretch(1);
+    outer->addLayout(top);
+    outer->addWidget(makeLabel(QStringLiteral("Changes take effect at once.  F12 pauses dwell "
+                                              "clicking and takes it up again."),
+                               this));
+
+    for (const HandsFree::Section &section : sections) {
+        auto *page = new QWidget(m_pages);
+        auto *grid = new QGridLayout(page);
+        grid->setVerticalSpacing(4);
+        grid->setContentsMargins(0, 8, 0, 0);
+        int line = 0;
+        for (Id id : section.ids) {
+            const HandsFree::Field &f = HandsFree::field(id);
+            Row row { f.id, nullptr, {} };
+            const QString range = HandsFree::range(f.id);
+            grid->addWidget(
+                    makeLabel(range.isEmpty() ? QString(f.label) : QString(f.label) + u'\n' + range,
+                              page),
+                    line, 0);
+            row.value = makeLabel(QString(), page, true);
+            row.value->setAlignment(Qt::AlignCenter);
+            row.value->setMinimumWidth(110);
+            const int index = static_cast<int>(m_rows.size());
+            switch (f.kind) {
+            case Kind::Toggle:
+            case Kind::Choice: {
+                // One button that shows the value and moves it on, from the
+                // last value back to the first.
+                FaceButton *b = makeButton(QString(), 3 * kButtonHeight + 110, page);
+                connect(b, &QAbstractButton::clicked, this, [this, id = f.id] {
+                    const HandsFree::Field &field = HandsFree::field(id);
+                    const int v = m_access->settings().value(id);
+                    m_access->change(id, v >= field.max ? field.min : v + 1);
+                });
+                row.buttons = { b };
+                grid->addWidget(b, line, 1, 1, 3);
+                row.value->hide();
+                break;
             }
-            row.buttons = { minus, plus };
-            grid->addWidget(minus, line, 1);
-            grid->addWidget(row.value, line, 2);
-            grid->addWidget(plus, line, 3);
-            break;
+            case Kind::Key: {
+                FaceButton *b = makeButton(QStringLiteral("Choose"), kButtonHeight * 2, page);
+                connect(b, &QAbstractButton::clicked, this, [this, index] {
+                    m_capturing = index;
+                    refresh();
+                });
+                row.buttons = { b };
+                grid->addWidget(row.value, line, 1, 1, 2);
+                grid->addWidget(b, line, 3);
+                break;
+            }
+            default: {
+                FaceButton *minus = makeButton(QStringLiteral("-"), kButtonHeight + 16, page);
+                FaceButton *plus = makeButton(QStringLiteral("+"), kButtonHeight + 16, page);
+                for (const auto &button : { std::pair { minus, -1 }, std::pair { plus, 1 } }) {
+                    const int direction = button.second;
+                    connect(button.first, &QAbstractButton::clicked, this,
+                            [this, id = f.id, direction] {
+                                m_access->change(
+                                        id, HandsFree::stepped(id, m_access->settings().value(id),
+                                                               direction));
+                            });
+                }
+                row.buttons = { minus, plus };
+                grid->addWidget(minus, line, 1);
+                grid->addWidget(row.value, line, 2);
+                grid->addWidget(plus, line, 3);
+                break;
+            }
+            }
+            for (FaceButton *b : std::as_const(row.buttons))
+                b->setAccessibleName(QString(f.label) + u' ' + b->accessibleName());
+            m_rows.append(row);
+            ++line;
         }
-        }
-        for (FaceButton *b : std::as_const(row.buttons))
-            b->setAccessibleName(QString(f.label) + u' ' + b->accessibleName());
-        m_rows.append(row);
-        ++line;
-        if (f.id == Id::Auditory) {
+        if (section.ids.contains(Id::Switch1Key)) {
             addSwitchDevice(grid, line);
             line += 2;
         }
+        if (section.ids.contains(Id::LearnOn)) {
+            addLearnedWords(grid, line);
+            line += 2;
+        }
+        grid->setRowStretch(line, 1);
+        grid->setColumnStretch(4, 1);
+        m_pages->addWidget(page);
     }
-    addLearnedWords(grids[0], lines[0]);
-    lines[0] += 2;
-
-    for (int c = 0; c < 2; ++c)
-        grids[c]->setRowStretch(lines[c], 1);
+    outer->addWidget(m_pages, 1);
+    openSection(0);
+    m_scanned = -1;
     refresh();
     adjustSize();
 }
 
+QLabel *AccessSettingsWindow::makeLabel(const QString &text, QWidget *parent, bool bold)
+{
+    auto *label = new QLabel(text, parent);
+    label->setFont(Fonts::verdana(kTextPoints, bold));
+    return label;
+}
+
+void AccessSettingsWindow::openSection(int index)
+{
+    if (index < 0 || index >= m_pages->count())
+        return;
+    m_shown = index;
+    m_scanned = index;
+    m_pages->setCurrentIndex(index);
+    for (int i = 0; i < m_sectionButtons.size(); ++i) {
+        FaceButton *b = m_sectionButtons.at(i);
+        b->setBackColor(i == index ? kShownColour : kButtonColour);
+        paintFace(b, b->paintedCaption);
+    }
+    emit groupsChanged();
+}
+
 void AccessSettingsWindow::addLearnedWords(QGridLayout *grid, int line)
 {
-    auto *title = new QLabel(QStringLiteral("Learned words"), this);
-    title->setFont(Fonts::verdana(9, false));
+    QWidget *page = grid->parentWidget();
+    QLabel *title = makeLabel(QStringLiteral("Learned words"), page);
     // Large buttons choose the word, so that dwell and scanning can too.
-    m_wordUp = makeButton(QStringLiteral("Up"), 2 * kButtonHeight);
-    m_wordDown = makeButton(QStringLiteral("Down"), 2 * kButtonHeight);
+    m_wordUp = makeButton(QStringLiteral("Up"), 2 * kButtonHeight, page);
+    m_wordDown = makeButton(QStringLiteral("Down"), 2 * kButtonHeight, page);
     auto *chooser = new QVBoxLayout;
     chooser->addWidget(title);
     chooser->addWidget(m_wordUp);
@@ -163,12 +199,12 @@ void AccessSettingsWindow::addLearnedWords(QGridLayout *grid, int line)
                 m_learned->setCurrentRow(row);
         });
     }
-    m_learned = new QListWidget(this);
-    m_learned->setFont(Fonts::verdana(12, false));
+    m_learned = new QListWidget(page);
+    m_learned->setFont(Fonts::verdana(kTextPoints, false));
     m_learned->setFixedHeight(3 * kButtonHeight);
     grid->addWidget(m_learned, line, 1, 1, 3);
-    m_forgetWord = makeButton(QStringLiteral("Forget word"), 2 * kButtonHeight + 40);
-    m_forgetAll = makeButton(QStringLiteral("Forget all"), 2 * kButtonHeight + 40);
+    m_forgetWord = makeButton(QStringLiteral("Forget word"), 2 * kButtonHeight + 50, page);
+    m_forgetAll = makeButton(QStringLiteral("Forget all"), 2 * kButtonHeight + 50, page);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_forgetWord);
     buttons->addWidget(m_forgetAll);
@@ -215,9 +251,9 @@ void AccessSettingsWindow::refreshLearned()
         m_learned->setCurrentRow(0);
 }
 
-FaceButton *AccessSettingsWindow::makeButton(const QString &text, int width)
+FaceButton *AccessSettingsWindow::makeButton(const QString &text, int width, QWidget *parent)
 {
-    auto *b = new FaceButton(this);
+    auto *b = new FaceButton(parent);
     b->setBackColor(kButtonColour);
     b->setFixedSize(width, kButtonHeight);
     b->setProperty("accessTarget", kFirstId + static_cast<int>(m_buttons.size()));
@@ -229,9 +265,9 @@ FaceButton *AccessSettingsWindow::makeButton(const QString &text, int width)
 void AccessSettingsWindow::paintFace(FaceButton *button, const QString &text)
 {
     QPixmap face(button->size());
-    face.fill(kButtonColour);
+    face.fill(button->backColor());
     QPainter p(&face);
-    p.setFont(Fonts::verdana(text.size() == 1 ? 18 : 12, true));
+    p.setFont(Fonts::verdana(text.size() == 1 ? 18 : kTextPoints, true));
     p.setPen(Qt::black);
     p.drawText(face.rect(), Qt::AlignCenter, text);
     p.end();
@@ -271,26 +307,45 @@ QAbstractButton *AccessSettingsWindow::button(int id) const
     return m_buttons.value(id - kFirstId);
 }
 
+QList<int> AccessSettingsWindow::ids(const QList<FaceButton *> &buttons) const
+{
+    QList<int> found;
+    for (const FaceButton *b : buttons)
+        found.append(b->property("accessTarget").toInt());
+    return found;
+}
+
 QList<QList<int>> AccessSettingsWindow::scanGroups(QStringList *names) const
 {
-    QList<QList<int>> groups { { m_close->property("accessTarget").toInt() } };
-    QStringList labels { QStringLiteral("Close") };
-    for (const Row &row : m_rows) {
-        QList<int> ids;
-        for (const FaceButton *b : row.buttons)
-            ids.append(b->property("accessTarget").toInt());
-        groups.append(ids);
-        labels.append(QString(HandsFree::field(row.id).label));
-        if (row.id == Id::Auditory) {
-            groups.append(QList<int> { m_switchDevice->property("accessTarget").toInt() });
+    QList<QList<int>> groups;
+    QStringList labels;
+    const std::span<const HandsFree::Section> sections = HandsFree::sections();
+    if (m_scanned < 0) {
+        groups.append(ids({ m_close }));
+        labels.append(QStringLiteral("Close"));
+        for (int i = 0; i < m_sectionButtons.size(); ++i) {
+            groups.append(ids({ m_sectionButtons.at(i) }));
+            labels.append(QString(sections[size_t(i)].name));
+        }
+    } else {
+        const HandsFree::Section &section = sections[size_t(m_scanned)];
+        for (const Row &row : m_rows) {
+            if (!section.ids.contains(row.id))
+                continue;
+            groups.append(ids(row.buttons));
+            labels.append(QString(HandsFree::field(row.id).label));
+        }
+        if (section.ids.contains(Id::Switch1Key)) {
+            groups.append(ids({ m_switchDevice }));
             labels.append(QStringLiteral("Switch device"));
         }
+        if (section.ids.contains(Id::LearnOn)) {
+            groups.append(ids({ m_wordUp, m_wordDown, m_forgetWord, m_forgetAll }));
+            labels.append(QStringLiteral("Learned words"));
+        }
+        groups.append(ids(QList<FaceButton *> { m_close } + m_sectionButtons));
+        labels.append(QStringLiteral("Sections"));
     }
-    groups.append({ m_wordUp->property("accessTarget").toInt(),
-                    m_wordDown->property("accessTarget").toInt(),
-                    m_forgetWord->property("accessTarget").toInt(),
-                    m_forgetAll->property("accessTarget").toInt() });
-    labels.append(QStringLiteral("Learned words"));
     if (names)
         *names = labels;
     return groups;
@@ -314,6 +369,8 @@ void AccessSettingsWindow::capture(int key)
 void AccessSettingsWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Scanning starts at Close and the sections.
+    m_scanned = -1;
     refreshLearned();
     emit shownOrHidden();
 }

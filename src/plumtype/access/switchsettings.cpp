@@ -18,16 +18,14 @@ const QString kAnyKeyboard = QStringLiteral("Keys of any keyboard");
 
 void AccessSettingsWindow::addSwitchDevice(QGridLayout *grid, int line)
 {
-    auto *name = new QLabel(QStringLiteral("Switch device"), this);
-    name->setFont(Fonts::verdana(9, false));
-    grid->addWidget(name, line, 0);
-    m_switchDevice = makeButton(kAnyKeyboard, 3 * kButtonHeight + 110);
+    QWidget *page = grid->parentWidget();
+    grid->addWidget(makeLabel(QStringLiteral("Switch device"), page), line, 0);
+    m_switchDevice = makeButton(kAnyKeyboard, 3 * kButtonHeight + 110, page);
     grid->addWidget(m_switchDevice, line, 1, 1, 3);
-    m_switchWhere = new QLabel(this);
-    m_switchWhere->setFont(Fonts::verdana(9, false));
+    m_switchWhere = makeLabel(QString(), page);
     m_switchWhere->setWordWrap(true);
     m_switchWhere->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_switchWhere->setMaximumWidth(3 * kButtonHeight + 110 + 200);
+    m_switchWhere->setMaximumWidth(3 * kButtonHeight + 110 + 420);
     grid->addWidget(m_switchWhere, line + 1, 0, 1, 4);
     connect(m_access->scan()->switchInputs(), &SwitchInputs::changed, this,
             &AccessSettingsWindow::refreshSwitchDevice);

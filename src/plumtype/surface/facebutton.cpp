@@ -1,5 +1,6 @@
 #include "facebutton.h"
 
+#include "accessmarks.h"
 #include "facetext.h"
 
 #include <QAccessibleWidget>
@@ -26,6 +27,16 @@ public:
             return static_cast<const FaceButton *>(widget())->spokenName();
         return QAccessibleWidget::text(t);
     }
+    // Under the scan highlight a key is selected, so that screen readers
+    // follow the scan.
+    QAccessible::State state() const override
+    {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.selectable = true;
+        st.selected =
+                static_cast<const FaceButton *>(widget())->scanMark() != FaceButton::ScanMark::None;
+        return st;
+    }
     QStringList actionNames() const override
     {
         return QStringList { pressAction() } + QAccessibleWidget::actionNames();
@@ -47,6 +58,23 @@ QAccessibleInterface *faceButtonFactory(const QString &className, QObject *objec
     if (className == QLatin1String("FaceButton") && object && object->isWidgetType())
         return new FaceButtonAccessible(static_cast<QWidget *>(object));
     return nullptr;
+}
+
+QRgb g_markColour = AccessMarks::colour(0);
+
+// A frame `width` pixels wide just inside `r`.
+void paintFrame(QPainter &p, const QRect &r, int width, const QColor &colour)
+{
+    const QRegion band = QRegion(r).subtracted(QRegion(r.adjusted(width, width, -width, -width)));
+    for (const QRect &part : band)
+        p.fillRect(part, colour);
+}
+
+// The part of `r` a dwell of `progress` has filled: from the bottom up.
+QRect risen(const QRect &r, double progress)
+{
+    const int height = qRound(r.height() * std::clamp(progress, 0.0, 1.0));
+    return QRect(r.left(), r.bottom() - height + 1, r.width(), height);
 }
 
 } // namespace
@@ -133,102 +161,111 @@ void FaceButton::paintEvent(QPaintEvent *)
     p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
     p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
 
-    if (m_dwell >= 0 || m_scan != ScanMark::None)
-        paintAccessMarks(p, r, labelRect(), m_dwell, m_scan);
+    const QRgb colour = g_markColour;
+    const QRgb ink = AccessMarks::ink(colour);
+    if (m_scan == ScanMark::Item) {
+        p.drawImage(r.topLeft(), filledFace(colour, ink));
+    } else if (m_scan == ScanMark::Selected) {
+        p.drawImage(r.topLeft(), filledFace(ink, colour));
+        paintFrame(p, r, AccessMarks::kFrameWidth, QColor::fromRgb(colour));
+    }
+    if (m_dwell >= 0) {
+        // Over a filled key the dwell rises in the other colours.
+        const bool filled = m_scan == ScanMark::Item;
+        const QRect part = risen(r, m_dwell);
+        if (!part.isEmpty())
+            p.drawImage(part.topLeft(), filledFace(filled ? ink : colour, filled ? colour : ink),
+                        part.translated(-r.topLeft()));
+    }
 }
 
 void FaceButton::setAccessMarks(double dwellProgress, ScanMark scan)
 {
-    // The bar moves in whole pixels: repaint only when it shows a change.
-    const auto pixels = [this](double d) { return d < 0 ? -1 : qRound(d * width()); };
+    // The fill rises in whole pixels: repaint only when it shows a change.
+    const auto pixels = [this](double d) { return d < 0 ? -1 : qRound(d * height()); };
     if (pixels(dwellProgress) == pixels(m_dwell) && scan == m_scan)
         return;
+    const bool wasSelected = m_scan != ScanMark::None;
     m_dwell = dwellProgress;
     m_scan = scan;
     update();
-}
-
-QRect FaceButton::labelRect()
-{
-    if (m_picture.isNull())
-        return QRect();
-    if (m_labelKey != m_picture.cacheKey()) {
-        m_labelKey = m_picture.cacheKey();
-        const QImage image = m_picture.toImage().convertToFormat(QImage::Format_RGB32);
-        const QRgb background = image.pixel(0, 0);
-        int top = image.height(), bottom = -1, left = image.width(), right = -1;
-        for (int y = 0; y < image.height(); ++y) {
-            const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                if ((line[x] & 0xFFFFFF) == (background & 0xFFFFFF))
-                    continue;
-                top = std::min(top, y);
-                bottom = y;
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        }
-        m_label = bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    if (wasSelected != (scan != ScanMark::None) && QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.selected = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
     }
-    if (m_label.isNull())
-        return QRect();
-    const QRect target = pictureRect();
-    const QSize size = target.size();
-    const double sx = double(size.width()) / m_picture.width();
-    const double sy = double(size.height()) / m_picture.height();
-    return QRect(target.left() + int(m_label.left() * sx), target.top() + int(m_label.top() * sy),
-                 int(std::ceil(m_label.width() * sx)), int(std::ceil(m_label.height() * sy)));
 }
 
-void FaceButton::paintAccessMarks(QPainter &p, const QRect &r, const QRect &label,
-                                  double dwellProgress, ScanMark scan)
+void FaceButton::setMarkColour(QRgb colour)
+{
+    g_markColour = colour;
+}
+
+QRgb FaceButton::markColour()
+{
+    return g_markColour;
+}
+
+const QImage &FaceButton::filledFace(QRgb fill, QRgb ink)
+{
+    const qint64 key = m_picture.cacheKey();
+    if (!m_filled.isNull() && m_filledKey == key && m_filledSize == size()
+        && m_filledColours[0] == fill && m_filledColours[1] == ink
+        && m_filledColours[2] == m_back.rgb())
+        return m_filled;
+    m_filledKey = key;
+    m_filledSize = size();
+    m_filledColours[0] = fill;
+    m_filledColours[1] = ink;
+    m_filledColours[2] = m_back.rgb();
+
+    // The face as it shows, then each pixel taken from fill to ink by how
+    // far it is from the background: the label keeps its shape and its
+    // smooth edges, pictures included.
+    QImage face(size(), QImage::Format_RGB32);
+    face.fill(m_back);
+    if (!m_picture.isNull()) {
+        QPainter p(&face);
+        const QRect target = pictureRect();
+        p.setRenderHint(QPainter::SmoothPixmapTransform, target.size() != m_picture.size());
+        p.drawPixmap(target, m_picture);
+    }
+    const QRgb back = m_back.rgb();
+    for (int y = 0; y < face.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(face.scanLine(y));
+        for (int x = 0; x < face.width(); ++x) {
+            const QRgb c = line[x];
+            const int distance =
+                    std::max({ std::abs(qRed(c) - qRed(back)), std::abs(qGreen(c) - qGreen(back)),
+                               std::abs(qBlue(c) - qBlue(back)) });
+            const int a = std::min(255, distance * 2);
+            const auto mix = [a](int from, int to) { return from + (to - from) * a / 255; };
+            line[x] = qRgb(mix(qRed(fill), qRed(ink)), mix(qGreen(fill), qGreen(ink)),
+                           mix(qBlue(fill), qBlue(ink)));
+        }
+    }
+    m_filled = face;
+    return m_filled;
+}
+
+void FaceButton::paintAccessMarks(QPainter &p, const QRect &r, double dwellProgress, ScanMark scan)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
-    if (scan != ScanMark::None) {
-        // Thick on top and bottom; at the sides only as thick as the room
-        // beside the label allows, so that the frame never hides a letter.
-        const int thick = scan == ScanMark::Group ? 5 : scan == ScanMark::Item ? 7 : 9;
-        const QColor colour = scan == ScanMark::Group  ? QColor(0x00, 0x30, 0xD0)
-                              : scan == ScanMark::Item ? QColor(0xF0, 0x10, 0x10)
-                                                       : QColor(0x00, 0xB0, 0x00);
-        int leftSide = thick, rightSide = thick;
-        if (!label.isNull()) {
-            leftSide = std::clamp(label.left() - r.left() - 1, 3, thick);
-            rightSide = std::clamp(r.right() - label.right() - 1, 3, thick);
-        }
-        const QRect inner = r.adjusted(leftSide, thick, -rightSide, -thick);
-        QRegion band = QRegion(r).subtracted(QRegion(inner));
-        p.setClipRegion(band);
-        p.fillRect(r, colour);
-        // A black edge outside and a white line inside keep the frame clear
-        // on every key colour.
-        p.setClipping(false);
-        p.setPen(Qt::black);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        if (scan != ScanMark::Group)
-            p.drawRect(r.adjusted(1, 1, -2, -2));
-        p.setPen(Qt::white);
-        p.drawRect(inner.adjusted(-1, -1, 0, 0));
-    }
-    if (dwellProgress >= 0) {
-        // A bar under the label that fills from left to right; above the
-        // label when there is no room under it.
-        const int margin = scan == ScanMark::None ? 3 : 10;
-        const int height = 8;
-        QRect track(r.left() + margin, r.bottom() - margin - height + 1, r.width() - 2 * margin,
-                    height);
-        if (!label.isNull() && label.bottom() >= track.top()) {
-            const QRect above(track.left(), r.top() + margin, track.width(), height);
-            if (label.top() > above.bottom())
-                track = above;
-        }
-        p.setPen(Qt::black);
-        p.setBrush(QColor(0xF4, 0xF4, 0xF4));
-        p.drawRect(track.adjusted(0, 0, -1, -1));
-        const int filled = qRound((track.width() - 2) * std::min(1.0, dwellProgress));
-        p.fillRect(QRect(track.left() + 1, track.top() + 1, filled, track.height() - 2),
-                   QColor(0x10, 0x20, 0xC0));
-    }
+    const QColor colour = QColor::fromRgb(g_markColour);
+    const int frame = AccessMarks::kFrameWidth;
+    // Inverting keeps the control's own label readable under the mark.
+    const auto invert = [&p](const QRect &area) {
+        p.setCompositionMode(QPainter::CompositionMode_Difference);
+        p.fillRect(area, Qt::white);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    };
+    if (scan == ScanMark::Item)
+        invert(r);
+    if (dwellProgress >= 0)
+        invert(risen(r, dwellProgress));
+    if (scan == ScanMark::Item || scan == ScanMark::Selected)
+        paintFrame(p, r, std::min({ frame, r.width() / 3, r.height() / 3 }), colour);
     p.restore();
 }

@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QImage>
 #include <QPixmap>
+#include <QRgb>
 
 class QPainter;
 
@@ -37,26 +39,31 @@ public:
     // words, kept in step with the key at every load and repaint.
     QString spokenName() const;
 
-    // Hands-free access draws over the face without changing it: the dwell
-    // progress (0 to 1; below 0 for none) as a bar under the label, and the
-    // scan highlight as a thick frame, one kind for a group and another for
-    // a key, and a third while a selected key flashes.
+    // Hands-free access draws over the face without changing it, in the
+    // mark colour: the dwell progress (0 to 1; below 0 for none) as the key
+    // filled from the bottom up, and the scan highlight as the key filled
+    // (Item), or white with a frame while a selected key flashes
+    // (Selected).  The frame round a whole highlighted group (Group) is
+    // drawn over the group by hands-free access.  A key under the highlight
+    // is "selected" to screen readers.
     enum class ScanMark { None, Group, Item, Selected };
     void setAccessMarks(double dwellProgress, ScanMark scan);
     double dwellProgress() const { return m_dwell; }
     ScanMark scanMark() const { return m_scan; }
-    // Draws the marks on any control; `label` is the part of `r` that the
-    // label takes, which the bar keeps clear of.
-    static void paintAccessMarks(QPainter &p, const QRect &r, const QRect &label,
-                                 double dwellProgress, ScanMark scan);
+    // The mark colour of every control (AccessMarks::colours()).
+    static void setMarkColour(QRgb colour);
+    static QRgb markColour();
+    // Draws the marks on a control that paints no face of its own: the
+    // control inverted where a key would be filled, with a frame.
+    static void paintAccessMarks(QPainter &p, const QRect &r, double dwellProgress, ScanMark scan);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // Where the face shows anything but its background, in button
-    // coordinates; found once per picture.
-    QRect labelRect();
+    // The face as painted, with its background in `fill` and its label in
+    // `ink`; kept for the last colours asked.
+    const QImage &filledFace(QRgb fill, QRgb ink);
     // Where the face picture is drawn: centred, scaled down when too large.
     QRect pictureRect() const;
 
@@ -64,6 +71,9 @@ private:
     QPixmap m_picture;
     double m_dwell = -1;
     ScanMark m_scan = ScanMark::None;
-    qint64 m_labelKey = 0;
-    QRect m_label;
+    QImage m_filled;
+    qint64 m_filledKey = 0;
+    QRgb m_filledColours[3] = { 0, 0, 0 }; // fill, ink, the background
+
+    QSize m_filledSize;
 };

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QRadioButton>
 #include <QTextToSpeech>
 #include <QToolButton>
@@ -92,7 +93,7 @@ FaceButton *WindowFace::pickerCancel() const
     return m_form->dialog->CancelButton;
 }
 
-void WindowFace::paintStateKey(int index, const QString &caption)
+void WindowFace::paintStateKey(int index, const QString &caption, quint32 colour)
 {
     FaceButton *key = m_form->Command1(index);
     if (!key)
@@ -102,6 +103,21 @@ void WindowFace::paintStateKey(int index, const QString &caption)
     m_form->Picture1->resize(key->size());
     m_form->buttons(key, caption, 0, FaceText::kLetterColour);
     m_form->Picture1->resize(kept);
+    // White is the letter keys' colour.
+    const QColor back = colour ? QColor::fromRgb(colour) : QColor(Qt::white);
+    key->setBackColor(back);
+    if (colour) {
+        // The black-on-white face multiplied onto the colour: the text stays
+        // black, its smooth edges blend into the colour.
+        const QPixmap face = key->picture();
+        QPixmap tinted(face.size());
+        tinted.fill(back);
+        QPainter p(&tinted);
+        p.setCompositionMode(QPainter::CompositionMode_Multiply);
+        p.drawPixmap(0, 0, face);
+        p.end();
+        key->setPicture(tinted);
+    }
 }
 
 QAction *WindowFace::menuItem(MenuItem item) const
@@ -291,6 +307,8 @@ void Form1::accessCommand(const QString &command)
 {
     if (command == u"[dwell]")
         handsFree->toggleDwell();
+    else if (command == u"[scan]")
+        handsFree->toggleScan();
     else
         handsFree->showSettings();
 }

@@ -19,7 +19,7 @@ bool Form1::isCommandKey(const QString &text)
         QStringLiteral("[back]"),   QStringLiteral("[website]"), QStringLiteral("[save]"),
         QStringLiteral("[load]"),   QStringLiteral("[game]"),    QStringLiteral("[edit]"),
         QStringLiteral("[delete]"), QStringLiteral("[dwell]"),   QStringLiteral("[access]"),
-        QStringLiteral("[send]"),   QStringLiteral("[learn]"),
+        QStringLiteral("[send]"),   QStringLiteral("[learn]"),   QStringLiteral("[scan]"),
     };
     return commands.contains(text);
 }
@@ -120,7 +120,7 @@ Form1::ClickEnd Form1::commandKey(int Index, const QString &command)
             tp = e.tp;
             disableSuggestions();
         }
-    } else if (command == u"[dwell]" || command == u"[access]") {
+    } else if (command == u"[dwell]" || command == u"[scan]" || command == u"[access]") {
         accessCommand(command);
     } else if (command == u"[send]") {
         SendToProgram_Click();
