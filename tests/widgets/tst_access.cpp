@@ -816,7 +816,7 @@ void TestAccess::settingsButtonsWrap_data()
             << u"Colour of the marks"_s << 4 << u"Dark blue"_s << u"Black"_s;
     QTest::newRow("mouse buttons") << u"Mouse buttons are switches"_s << 1 << u"Off"_s << u"On"_s;
     QTest::newRow("live typing") << u"Type into other programs"_s << 1 << u"Off"_s << u"On"_s;
-    QTest::newRow("send keys through") << u"Send keys through"_s << 3 << u"Automatic"_s << u"X11"_s;
+    QTest::newRow("send keys through") << u"Send keys through"_s << 4 << u"Automatic"_s << u"X11"_s;
     QTest::newRow("learning") << u"Learn from my writing"_s << 1 << u"Off"_s << u"On"_s;
     QTest::newRow("next word") << u"Suggest the next word"_s << 1 << u"Off"_s << u"On"_s;
     QTest::newRow("learning paused") << u"Learning paused"_s << 1 << u"Off"_s << u"On"_s;
