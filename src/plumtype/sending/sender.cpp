@@ -2,6 +2,8 @@
 
 #include "sending/sender.h"
 
+#include "desktopsession.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -37,12 +39,6 @@ private:
     QString m_why;
 };
 
-bool isGnomeOrKde()
-{
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
-    return desktop.contains(QLatin1String("GNOME")) || desktop.contains(QLatin1String("KDE"));
-}
-
 } // namespace
 
 #ifndef PLUMTYPE_HAVE_WAYLAND
@@ -75,14 +71,14 @@ std::unique_ptr<KeySender> makeSender(KeySender::Backend backend)
         break;
     case KeySender::Backend::Automatic: {
         const QString platform = QGuiApplication::platformName();
-        const bool hasX = !qEnvironmentVariableIsEmpty("DISPLAY");
-        const bool waylandSession =
-                qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-                || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        const DesktopSession::Environment env = DesktopSession::fromProcess();
+        const bool hasX = env.x11Display;
+        const bool waylandSession = DesktopSession::isWaylandSession(env);
+        const bool gnomeOrKde = DesktopSession::isGnomeOrKde(env);
         if (platform == QLatin1String("xcb")) {
             // An X11 session, or Plumtype running under XWayland: on wlroots
             // desktops the virtual keyboard reaches native programs too.
-            if (waylandSession && !isGnomeOrKde())
+            if (waylandSession && !gnomeOrKde)
                 sender = makeWaylandSender(&why);
             if (!sender)
                 sender = makeX11Sender(&why);
@@ -91,7 +87,7 @@ std::unique_ptr<KeySender> makeSender(KeySender::Backend backend)
                        && platform != QLatin1String("minimal"))) {
             // GNOME and KDE offer no virtual keyboard: only XWayland programs
             // can be reached there.
-            if (!isGnomeOrKde())
+            if (!gnomeOrKde)
                 sender = makeWaylandSender(&why);
             if (!sender && hasX)
                 sender = makeX11Sender(&why);
