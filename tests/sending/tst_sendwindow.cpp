@@ -18,6 +18,12 @@
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
+
+// X headers last: they define macros (None, Bool, Status) that Qt's clash with.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 using namespace Qt::StringLiterals;
 using HandsFree::Id;
 
@@ -122,6 +128,34 @@ void tst_SendWindow::sendThenLive()
     QCOMPARE(readFile(m_focus), u"active"_s);
 
     w->handsFree->change(Id::LiveTyping, 0);
+    if (!m_wayland) {
+        // Nothing offers the window the focus: no WM_TAKE_FOCUS, and an
+        // input hint of false.
+        Display *display = XOpenDisplay(nullptr);
+        QVERIFY(display);
+        Atom *protocols = nullptr;
+        int count = 0;
+        QVERIFY(XGetWMProtocols(display, Window(w->winId()), &protocols, &count));
+        const Atom takeFocus = XInternAtom(display, "WM_TAKE_FOCUS", False);
+        QVERIFY(std::find(protocols, protocols + count, takeFocus) == protocols + count);
+        XFree(protocols);
+        XWMHints *hints = XGetWMHints(display, Window(w->winId()));
+        QVERIFY(hints && (hints->flags & InputHint) && !hints->input);
+        XFree(hints);
+        XCloseDisplay(display);
+        // A real click on a key, live typing off: the key writes in
+        // Plumtype, and the receiver keeps the focus.
+        const QString area = w->Text1->Text();
+        FaceButton *key = w->Command1(keyIndex(w.get(), u"then"_s));
+        QVERIFY(key);
+        const QPoint at = key->mapToGlobal(key->rect().center());
+        QProcess::execute(u"xdotool"_s, { u"mousemove"_s, QString::number(at.x()),
+                                          QString::number(at.y()), u"click"_s, u"1"_s });
+        QTRY_VERIFY(w->Text1->Text() != area);
+        QTest::qWait(300);
+        QCOMPARE(readFile(m_focus), u"active"_s);
+        QCOMPARE(readFile(m_text), expected);
+    }
     w->close();
 }
 
