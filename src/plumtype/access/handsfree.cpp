@@ -209,7 +209,7 @@ void HandsFreeAccess::keyboardLoaded()
         return;
     paintDwellKeys();
     m_dwell->keysReplaced();
-    m_scan->restart();
+    m_scan->keysReloaded();
 }
 
 void HandsFreeAccess::paintDwellKeys()
