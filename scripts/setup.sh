@@ -12,7 +12,7 @@ packages=(
     xdg-utils fonts-dejavu-core fonts-liberation2
     libbenchmark-dev
     desktop-file-utils appstream
-    libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland sway
+    libwayland-dev libwayland-bin libxkbcommon-dev qt6-wayland sway xwayland
     libx11-dev libxtst-dev libxi-dev xvfb xdotool openbox x11-xkb-utils x11-utils
     # Typing through the desktop portal, tested under a headless GNOME:
     # its compositor, the portal with GNOME's backend, the session bus and

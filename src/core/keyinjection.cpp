@@ -57,6 +57,23 @@ SparePool::SparePool(const QList<quint32> &keycodes, int holdMs)
     }
 }
 
+void SparePool::setHoldMs(int holdMs)
+{
+    m_holdMs = std::max(holdMs, int(kHoldMs));
+}
+
+int spareHoldMs(double loadAverage, int processors)
+{
+    const double perProcessor = loadAverage / std::max(processors, 1);
+    const int least = 2 * SparePool::kHoldMs;
+    // Not a number, negative or below one: the least.
+    if (!(perProcessor > 1.0))
+        return least;
+    if (perProcessor * least >= kLongestHoldMs)
+        return kLongestHoldMs;
+    return int(perProcessor * least);
+}
+
 bool SparePool::contains(quint32 keycode) const
 {
     return std::any_of(m_slots.cbegin(), m_slots.cend(),

@@ -72,6 +72,8 @@ public:
     explicit SparePool(const QList<quint32> &keycodes, int holdMs = kHoldMs);
 
     int holdMs() const { return m_holdMs; }
+    // A new hold time from now on (kHoldMs at least).
+    void setHoldMs(int holdMs);
 
     bool isEmpty() const { return m_slots.isEmpty(); }
     bool contains(quint32 keycode) const;
@@ -115,6 +117,13 @@ private:
     QList<Slot> m_slots;
     int m_holdMs = kHoldMs;
 };
+
+// The hold time of spare keycodes on a machine this busy: twice the least
+// while the processors keep up, growing with the load average per
+// processor beyond one (programs then read their events late), at most
+// kLongestHoldMs.
+inline constexpr int kLongestHoldMs = 1000;
+int spareHoldMs(double loadAverage, int processors);
 
 // The modifier keys held down when typing starts: released first, pressed
 // again at the end.  (Locked modifiers such as Caps Lock are the backend's

@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "desktopsession.h"
+
 #include "pictograms.h"
 #include "programfolder.h"
 
@@ -53,14 +55,15 @@ int screenshot(Form1 &window, const QString &path)
 }
 
 // In a Wayland session Plumtype runs as an XWayland client when it can: its
-// window can then refuse the keyboard focus, so that the keys it sends reach
-// the program being written in.  A platform the user chose stays.
+// window can then refuse the keyboard focus, and the keys it sends can be
+// told from the program's.  The session is told by XDG_SESSION_TYPE, or by
+// WAYLAND_DISPLAY where a compositor started from a text console set no
+// session type.  A platform the user chose stays.
 void preferXWayland()
 {
-    if (qEnvironmentVariable("XDG_SESSION_TYPE") != u"wayland"
-        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
-        return;
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    const QByteArray platform = DesktopSession::preferredPlatform(DesktopSession::fromProcess());
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
 }
 
 // A termination signal closes the window as the close box does, so that the

@@ -67,6 +67,8 @@ public:
     QList<QWidget *> windows() const;
 
     // ---- the typing area ----
+    // The typing area itself, to know a click into it.
+    QWidget *typingArea() const;
     QString text() const;
     // Replaces the whole text.
     void setText(const QString &text);

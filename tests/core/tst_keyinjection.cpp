@@ -4,6 +4,8 @@
 
 #include "keyinjection.h"
 
+#include <cmath>
+
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -107,6 +109,9 @@ private slots:
     void spareTiming();
     void textKeysyms_data();
     void textKeysyms();
+    void holdOnABusyMachine_data();
+    void holdOnABusyMachine();
+    void manySpares();
 };
 
 void TestKeyInjection::liveChange_data()
@@ -251,6 +256,63 @@ void TestKeyInjection::textKeysyms()
         hex << QString::number(k, 16);
     QCOMPARE(hex.join(u' '), keysyms);
     QCOMPARE(gotSkipped, skipped);
+}
+
+void TestKeyInjection::holdOnABusyMachine_data()
+{
+    QTest::addColumn<double>("load");
+    QTest::addColumn<int>("processors");
+    QTest::addColumn<int>("holdMs");
+
+    QTest::newRow("idle") << 0.0 << 2 << 100;
+    QTest::newRow("one per processor") << 2.0 << 2 << 100;
+    QTest::newRow("two per processor") << 4.0 << 2 << 200;
+    QTest::newRow("compiling on two cores") << 7.0 << 2 << 350;
+    QTest::newRow("many processors, same load") << 7.0 << 16 << 100;
+    QTest::newRow("overloaded") << 60.0 << 2 << 1000;
+    QTest::newRow("no processor count") << 3.0 << 0 << 300;
+    QTest::newRow("load unknown") << -1.0 << 2 << 100;
+    QTest::newRow("not a number") << std::nan("") << 2 << 100;
+    QTest::newRow("infinite") << HUGE_VAL << 2 << 1000;
+}
+
+void TestKeyInjection::holdOnABusyMachine()
+{
+    QFETCH(double, load);
+    QFETCH(int, processors);
+    QFETCH(int, holdMs);
+    QCOMPARE(spareHoldMs(load, processors), holdMs);
+}
+
+// Every empty keycode is a spare: a long text of missing characters binds
+// each once and never waits; a longer hold set later is kept to.
+void TestKeyInjection::manySpares()
+{
+    QList<quint32> spares;
+    for (quint32 k = 150; k < 250; ++k)
+        spares.append(k);
+    SparePool pool(spares);
+    QString text;
+    for (char16_t c = u'ā'; c < u'ā' + 60; ++c)
+        text += QChar(c);
+    const Plan plan = planText(text + text, layout(), {}, &pool, 0);
+    int binds = 0, waits = 0;
+    for (const Event &e : plan.events) {
+        binds += e.type == Event::Bind ? 1 : 0;
+        waits += e.type == Event::Wait ? 1 : 0;
+    }
+    QCOMPARE(binds, 60);
+    QCOMPARE(waits, 0);
+    QCOMPARE(pool.bound().size(), 60);
+
+    // Two spares and a hold of 300 ms: the third character waits for it.
+    SparePool two({ 200, 201 });
+    two.setHoldMs(300);
+    QCOMPARE(two.holdMs(), 300);
+    QCOMPARE(logOf(planText(u"ąćę"_s, layout(), {}, &two, 0)),
+             u"200=ą +200 -200 201=ć +201 -201 ~300 200=ę +200 -200"_s);
+    two.setHoldMs(10);
+    QCOMPARE(two.holdMs(), 50);
 }
 
 QTEST_GUILESS_MAIN(TestKeyInjection)

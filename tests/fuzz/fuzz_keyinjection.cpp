@@ -2,7 +2,8 @@
 // applied to the old text gives the new one; a plan types exactly the
 // characters it can reach, every key it presses it releases, the user's
 // modifiers end as they began, and no spare keycode changes its keysym
-// within the hold time of its last press, however long sending takes.
+// within the hold time of its last press, however long sending takes and
+// however the hold time changes between plans.
 
 #include "fuzzcheck.h"
 
@@ -79,6 +80,9 @@ void fuzzPlans(FuzzInput &in)
 
     qint64 clock = 0;
     for (int round = 0; round < 8 && in.remaining() > 0; ++round) {
+        // The machine got busier or calmer: a new hold time from now on.
+        if (in.takeByte() % 4 == 0)
+            pool.setHoldMs(int(in.takeInt(400)));
         Held held;
         const uint8_t heldBits = in.takeByte();
         for (int bit = 0; bit < 8; ++bit) {

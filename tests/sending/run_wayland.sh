@@ -12,7 +12,16 @@
 #
 # The test finds the receiver's files in RECEIVER_TEXT and RECEIVER_FOCUS (as
 # x11session.sh names them; PLUMTYPE_RECEIVER_TEXT and PLUMTYPE_RECEIVER_FOCUS
-# too), PLUMTYPE_DATA passed on, and a TMPDIR of its own.
+# too), the receiver's process in RECEIVER_PID, sway's IPC socket in
+# SWAYSOCK, PLUMTYPE_DATA passed on, and a TMPDIR of its own.  It runs on the
+# offscreen platform, unless:
+#
+#   XWAYLAND=1      sway runs XWayland, and the test gets DISPLAY and chooses
+#                   its platform itself, as Plumtype does
+#   POINTER=PROGRAM a program that gives the seat a virtual pointer, started
+#                   first, so that clicks of sway's cursor reach programs
+#   SESSION_TYPE=T  the test's XDG_SESSION_TYPE (unset otherwise, as in a
+#                   sway started from a text console)
 set -uo pipefail
 
 skip() {
@@ -86,9 +95,11 @@ wait_for() {
     return 1
 }
 
-cat >"$work/sway.config" <<'EOF'
-# Nothing but the receiver's window: no bar, no background, no Xwayland.
-xwayland disable
+xwayland=disable
+[ "${XWAYLAND:-0}" = 1 ] && xwayland=force
+cat >"$work/sway.config" <<EOF
+# Nothing but the receiver's window (and the test's): no bar, no background.
+xwayland $xwayland
 default_border none
 focus_follows_mouse no
 EOF
@@ -122,6 +133,30 @@ if [ -z "$socket" ]; then
 fi
 
 session+=(WAYLAND_DISPLAY="$socket")
+ipc=$(find "$runtime" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit)
+session+=(SWAYSOCK="$ipc")
+swaymsg_() { run "${session[@]}" swaymsg "$@" >/dev/null 2>&1; }
+
+test_env=(QT_QPA_PLATFORM=offscreen)
+if [ "${XWAYLAND:-0}" = 1 ]; then
+    # sway gives the programs it starts the display of its XWayland.
+    displayed() { [ -s "$work/display" ] || ! kill -0 "$sway_pid" 2>/dev/null; }
+    swaymsg_ exec "printf %s \"\$DISPLAY\" >$work/display"
+    if ! wait_for 100 displayed || ! [ -s "$work/display" ]; then
+        show_log "$work/sway.log"
+        skip "sway could not start XWayland (is xwayland installed? scripts/setup.sh installs it)"
+    fi
+    # No speech service is wanted on a real display.
+    test_env=(DISPLAY="$(cat "$work/display")" SPEECHD_ADDRESS=unix_socket:/nonexistent/speechd.sock)
+fi
+[ -n "${SESSION_TYPE:-}" ] && test_env+=(XDG_SESSION_TYPE="$SESSION_TYPE")
+
+if [ -n "${POINTER:-}" ]; then
+    "${as_user[@]}" "${session[@]}" "$(realpath "$POINTER")" >"$work/pointer.log" 2>&1 &
+    pids+=($!)
+    has_pointer() { grep -q ready "$work/pointer.log"; }
+    wait_for 50 has_pointer || { show_log "$work/pointer.log"; fail "no virtual pointer"; }
+fi
 "${as_user[@]}" "${session[@]}" QT_QPA_PLATFORM=wayland \
     "$receiver" "$work/text" "$work/focus" >"$work/receiver.log" 2>&1 &
 receiver_pid=$!
@@ -136,10 +171,10 @@ fi
 
 # A sender stuck on a compositor that no longer answers ends here, not in
 # ctest's time-out, so that sway and the receiver are still cleaned up.
-run "${session[@]}" QT_QPA_PLATFORM=offscreen \
+run "${session[@]}" "${test_env[@]}" \
     TMPDIR="$work/tmp" PLUMTYPE_DATA="${PLUMTYPE_DATA:-}" \
     PLUMTYPE_RECEIVER_TEXT="$work/text" PLUMTYPE_RECEIVER_FOCUS="$work/focus" \
-    RECEIVER_TEXT="$work/text" RECEIVER_FOCUS="$work/focus" \
+    RECEIVER_TEXT="$work/text" RECEIVER_FOCUS="$work/focus" RECEIVER_PID="$receiver_pid" \
     timeout --kill-after=5 90 "$test" "$@"
 status=$?
 if [ "$status" -ne 0 ]; then

@@ -127,8 +127,8 @@ private slots:
 
 private:
     void focusReceiver();
-    // Waits until the window manager is done with the window turned into a
-    // tool window: a resize reloads the keyboard and starts the scan anew.
+    // Waits until the window manager is done placing and sizing the new
+    // window: a resize reloads the keyboard (the scan goes on where it is).
     void settle(Form1 *w);
     // Presses the key and waits until the scan has seen the release: the
     // next press is then no bounce.

@@ -27,6 +27,7 @@
 
 using namespace Qt::StringLiterals;
 using HandsFree::Id;
+using Level = Scanning::Highlight::Level;
 
 namespace {
 
@@ -67,6 +68,8 @@ private slots:
     void selectionWaitsForRelease_data();
     void selectionWaitsForRelease();
     void keysFromOutside();
+    void reloadedKeysKeepTheScan_data();
+    void reloadedKeysKeepTheScan();
     void switchDeviceRow();
     void deviceRecords_data();
     void deviceRecords();
@@ -598,6 +601,42 @@ void TestAccess::selectionWaitsForRelease()
     access()->change(Id::ScanOn, 0);
     access()->change(Id::ScanMode, int(HandsFree::ScanMode::Automatic));
     access()->change(Id::ScanOrder, int(HandsFree::ScanOrder::Groups));
+}
+
+void TestAccess::reloadedKeysKeepTheScan_data()
+{
+    QTest::addColumn<QString>("load"); // the keyboard loaded while scanning
+    QTest::addColumn<bool>("kept");    // the highlight stays on the third key
+
+    // A resize reloads the keyboard: the user's switch carries on.
+    QTest::newRow("the same keys") << u"a.kbd"_s << true;
+    QTest::newRow("other keys") << u"b.kbd"_s << false;
+}
+
+void TestAccess::reloadedKeysKeepTheScan()
+{
+    QFETCH(QString, load);
+    QFETCH(bool, kept);
+    access()->change(Id::ScanMode, int(HandsFree::ScanMode::Step));
+    access()->change(Id::ScanOn, 1);
+    // Into the row of keys, on to its third key.
+    advance(150);
+    QTest::keyClick(w(), Qt::Key_Return);
+    pressSpace();
+    pressSpace();
+    const Scanning::Highlight third { Level::Item, 0, 2 };
+    QVERIFY(access()->scan()->scanner().highlight() == third);
+    w()->loadmap(w()->keyboardPath(load));
+    const Scanning::Highlight top { Level::Group, 0, -1 };
+    QVERIFY(access()->scan()->scanner().highlight() == (kept ? third : top));
+    // Painted on the keys now on screen.
+    const QList<int> lit = access()->scan()->highlighted();
+    QCOMPARE(lit.size(), kept ? 1 : 3);
+    auto *key = qobject_cast<FaceButton *>(access()->targetWidget(lit.first()));
+    QVERIFY(key);
+    QVERIFY(key->scanMark() == (kept ? FaceButton::ScanMark::Item : FaceButton::ScanMark::Group));
+    access()->change(Id::ScanOn, 0);
+    access()->change(Id::ScanMode, int(HandsFree::ScanMode::Automatic));
 }
 
 void TestAccess::keysFromOutside()

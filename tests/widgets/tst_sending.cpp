@@ -6,8 +6,11 @@
 #include "testfolder.h"
 
 #include "access/access.h"
+#include "sending/focuskeeper.h"
 #include "sending/programtyping.h"
 #include "surface/dialog.h"
+
+#include <QToolButton>
 
 #include <QAction>
 #include <QClipboard>
@@ -29,7 +32,9 @@ public:
     QStringList log;
     bool reaches = true;
     bool focusBack = true;
-    int focusRestored = 0;
+    KeySender::Focus focus = KeySender::Focus::Target;
+    int focusRestored = 0; // asked before typing
+    int givenBack = 0;     // asked after a click on Plumtype
 
     QString name() const override { return u"Fake"_s; }
     bool isReady() const override { return true; }
@@ -51,8 +56,13 @@ public:
     void releaseAll() override { }
     bool restoreFocus() override
     {
-        ++focusRestored;
+        ++givenBack;
         return focusBack;
+    }
+    Focus focusTarget() override
+    {
+        ++focusRestored;
+        return focusBack ? focus : Focus::Nobody;
     }
 
     // A desktop that must allow typing first: its answers to the asking in
@@ -135,6 +145,12 @@ private slots:
     void desktopMustAllow_data();
     void desktopMustAllow();
     void closingEndsTheWait();
+    void liveTurnedOnMidText_data();
+    void liveTurnedOnMidText();
+    void sendWhereTheFocusIs_data();
+    void sendWhereTheFocusIs();
+    void clickGivesTheFocusBack_data();
+    void clickGivesTheFocusBack();
     void offByDefault();
     void windowKeepsOffTheFocus();
 };
@@ -315,6 +331,158 @@ void tst_Sending::closingEndsTheWait()
     QCOMPARE(s->sender->received, QString());
 }
 
+void tst_Sending::liveTurnedOnMidText_data()
+{
+    QTest::addColumn<QStringList>("script"); // "+live" and "-live" turn live typing on and off
+    QTest::addColumn<QString>("log");
+
+    // What the typing area held before stays there: only what follows goes.
+    QTest::newRow("on after a word")
+            << QStringList { u"hello"_s, u"+live"_s, u"world"_s } << u"type:world "_s;
+    QTest::newRow("on after a line")
+            << QStringList { u"hello"_s, u"[return]"_s, u"+live"_s, u"then"_s } << u"type:Then "_s;
+    QTest::newRow("on, off and on again")
+            << QStringList { u"+live"_s, u"hello"_s, u"-live"_s, u"world"_s, u"+live"_s, u"then"_s }
+            << u"type:Hello |type:then "_s;
+    // Taking back the old text takes back what the program has.
+    QTest::newRow("back over the old text")
+            << QStringList { u"hello"_s, u"world"_s, u"+live"_s, u"[back]"_s, u"[back]"_s }
+            << u"back:1|back:1"_s;
+    QTest::newRow("on, nothing typed") << QStringList { u"hello"_s, u"+live"_s } << QString();
+}
+
+void tst_Sending::liveTurnedOnMidText()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QString, log);
+
+    auto s = start(false);
+    for (const QString &step : script) {
+        if (step == u"+live" || step == u"-live")
+            s->w->handsFree->change(Id::LiveTyping, step == u"+live");
+        else
+            play(s->w.get(), u"t.kbd"_s, { step });
+    }
+    QCOMPARE(s->sender->log.join(u'|'), log);
+}
+
+void tst_Sending::sendWhereTheFocusIs_data()
+{
+    using Focus = KeySender::Focus;
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<QString>("liveNotice"); // on the first key
+    QTest::addColumn<QString>("sendNotice");
+    QTest::addColumn<QString>("clipboard");
+
+    const QString plumtype = u"Plumtype has the keyboard focus, so your text was not sent. Click "
+                             "in the program you want to write in, then press Send again."_s;
+    const QString nobody = u"There is no program to send your text to, so it was not sent. "
+                           "Click in the program you want to write in, then press Send again."_s;
+    const QString unknown = u"Plumtype cannot tell which program has the keyboard focus on this "
+                            "desktop, so your text was not typed. It is on the clipboard: paste "
+                            "it in the program you want to write in."_s;
+    QTest::newRow("Plumtype holds the focus")
+            << false << int(Focus::Plumtype) << QString() << plumtype << QString();
+    QTest::newRow("no program") << false << int(Focus::Nobody) << QString() << nobody << QString();
+    QTest::newRow("the desktop does not tell")
+            << false << int(Focus::Unknown) << QString() << unknown << u"Hello world \n"_s;
+    QTest::newRow("live, Plumtype holds the focus")
+            << true << int(Focus::Plumtype)
+            << u"Plumtype has the keyboard focus, so what you write is not sent. Click in the "
+               "program you want to write in: your next key sends it there."_s
+            << plumtype << QString();
+    QTest::newRow("live, no program")
+            << true << int(Focus::Nobody)
+            << u"There is no program to send what you write to. Click in the program you want "
+               "to write in: your next key sends it there."_s
+            << nobody << QString();
+    QTest::newRow("live, the desktop does not tell")
+            << true << int(Focus::Unknown)
+            << u"Plumtype cannot tell which program has the keyboard focus on this desktop, so "
+               "what you write is not sent. Send puts it on the clipboard for you to paste."_s
+            << unknown << u"Hello world \n"_s;
+}
+
+void tst_Sending::sendWhereTheFocusIs()
+{
+    QFETCH(bool, live);
+    QFETCH(int, focus);
+    QFETCH(QString, liveNotice);
+    QFETCH(QString, sendNotice);
+    QFETCH(QString, clipboard);
+
+    QGuiApplication::clipboard()->clear();
+    auto s = start(live);
+    s->sender->focus = KeySender::Focus(focus);
+    Form1 *w = s->w.get();
+    QString told;
+    if (live)
+        answerLater(w, u"Okay"_s, &told);
+    play(w, u"t.kbd"_s, { u"hello"_s });
+    QCOMPARE(told, liveNotice);
+    // Told once: the next keys are kept quietly.
+    play(w, u"t.kbd"_s, { u"world"_s, u"[return]"_s });
+    QCOMPARE(w->Text1->Text(), u"Hello world \r\n"_s);
+
+    // Send types nothing anywhere, keeps the text and says what to do.
+    told.clear();
+    answerLater(w, u"Okay"_s, &told);
+    play(w, u"t.kbd"_s, { u"[send]"_s });
+    QCOMPARE(told, sendNotice);
+    QCOMPARE(s->sender->log, QStringList());
+    QCOMPARE(w->Text1->Text(), u"Hello world \r\n"_s);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+
+    // The user clicks in the program and sends again: all of it goes.
+    s->sender->focus = KeySender::Focus::Target;
+    play(w, u"t.kbd"_s, { u"[send]"_s });
+    QCOMPARE(s->sender->log, QStringList { u"type:Hello world \n"_s });
+    QCOMPARE(w->Text1->Text(), QString());
+}
+
+void tst_Sending::clickGivesTheFocusBack_data()
+{
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QStringList>("clicks"); // "area", "Speak" or a key's text
+    QTest::addColumn<int>("givenBack");
+    QTest::addColumn<bool>("holding");
+
+    QTest::newRow("a key") << false << QStringList { u"hello"_s } << 1 << false;
+    QTest::newRow("a key, live") << true << QStringList { u"hello"_s } << 1 << false;
+    QTest::newRow("Speak") << false << QStringList { u"Speak"_s } << 1 << false;
+    // The user clicks into the typing area to write there with a keyboard:
+    // Plumtype holds the focus, also over the keys clicked after.
+    QTest::newRow("the typing area") << false << QStringList { u"area"_s } << 0 << true;
+    QTest::newRow("the typing area, then keys")
+            << false << QStringList { u"area"_s, u"hello"_s, u"world"_s } << 0 << true;
+    // While live typing is on a keyboard writes into the program itself.
+    QTest::newRow("the typing area, live") << true << QStringList { u"area"_s } << 1 << false;
+}
+
+void tst_Sending::clickGivesTheFocusBack()
+{
+    QFETCH(bool, live);
+    QFETCH(QStringList, clicks);
+    QFETCH(int, givenBack);
+    QFETCH(bool, holding);
+
+    auto s = start(live);
+    Form1 *w = s->w.get();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    for (const QString &target : clicks) {
+        QWidget *widget = target == u"area"    ? w->Text1->viewport()
+                          : target == u"Speak" ? static_cast<QWidget *>(w->Speak)
+                                               : w->Command1(keyIndex(w, target));
+        QVERIFY2(widget, qPrintable(target));
+        QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::qWait(20);
+    }
+    QCOMPARE(s->sender->givenBack, givenBack);
+    QCOMPARE(w->programTyping->focusKeeper()->holding(), holding);
+}
+
 void tst_Sending::offByDefault()
 {
     TestFolder folder;
@@ -340,14 +508,21 @@ void tst_Sending::windowKeepsOffTheFocus()
     auto s = start(false);
     Form1 *w = s->w.get();
     w->move(40, 30);
+    w->show();
     const QPoint place = w->pos();
+    // The window is changed as it is, never made anew: a new window would be
+    // placed and sized again, which reloads the keyboard under a scan.
+    const WId id = w->winId();
     for (const bool on : { true, false, true }) {
         s->w->handsFree->change(Id::LiveTyping, on);
         QVERIFY(w->isVisible());
         QCOMPARE(w->pos(), place);
+        QCOMPARE(w->winId(), id);
         QCOMPARE(w->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus), on);
+        QCOMPARE(w->windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus), on);
         QCOMPARE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
-        QCOMPARE((w->windowFlags() & Qt::WindowType_Mask) == Qt::Tool, on);
+        // A window of its own in the task bar either way.
+        QCOMPARE(w->windowFlags() & Qt::WindowType_Mask, Qt::Window);
         QCOMPARE(w->testAttribute(Qt::WA_ShowWithoutActivating), on);
         QCOMPARE(w->Text1->focusPolicy() == Qt::NoFocus, on);
     }

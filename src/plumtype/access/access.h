@@ -182,6 +182,10 @@ public:
     void configure();
     // New groups from what is on screen; the scan starts at the top.
     void restart();
+    // A keyboard was loaded: the scan starts at the top, unless the same
+    // keys came back (a resize reloads the keyboard): then it goes on where
+    // it is, and the user's next switch press does what they expect.
+    void keysReloaded();
     // Time passes: the timer's work, which tests call on a stepped clock.
     void poll();
     // A switch went down or up (1 or 2).

@@ -270,7 +270,7 @@ void HandsFreeAccess::keyboardLoaded()
         return;
     paintStateKeys();
     m_dwell->keysReplaced();
-    m_scan->restart();
+    m_scan->keysReloaded();
 }
 
 bool HandsFreeAccess::isStateKey(int id, const QString &command) const

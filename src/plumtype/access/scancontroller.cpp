@@ -120,6 +120,20 @@ QList<int> ScanController::highlighted() const
     return m_scanner.highlighted();
 }
 
+void ScanController::keysReloaded()
+{
+    if (!m_on || m_face->isClosing())
+        return;
+    QStringList names;
+    const QList<QList<int>> groups = m_access->scanGroups(&names);
+    if (!m_scanner.running() || groups != m_scanner.groups() || names != m_names) {
+        restart();
+        return;
+    }
+    // The keys are new widgets: the highlight is painted on them.
+    paint();
+}
+
 void ScanController::poll()
 {
     if (!m_on || m_paused || m_face->isClosing())

@@ -16,6 +16,7 @@
 
 #include <memory>
 
+class FocusKeeper;
 class HandsFreeAccess;
 class WindowFace;
 class PasswordShield;
@@ -48,9 +49,11 @@ public:
     const QString &record() const { return m_sent; }
     // Every key and modifier let go, borrowed keycodes given back.
     void releaseAll();
-    // A window that a key opens takes no focus while live typing is on; the
-    // windows added to the face are given this at once.
+    // A window that a key opens keeps off the focus as the main window
+    // does; the windows added to the face are given this at once.
     void keepFocusOff(QWidget *window);
+    // Plumtype's windows and the focus.
+    FocusKeeper *focusKeeper() const { return m_focus; }
 
     // The settings were changed: the mode is taken up or left.
     void apply();
@@ -65,13 +68,18 @@ protected:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override;
 
 private:
-    void setNoFocus(bool on);
     void noteFocusSoon();
     // The desktop must allow typing first (sending/sendaccess.cpp): Send
     // waits for its answer, live typing holds its keys until then.  False,
     // the user told why, when it did not allow it.
     bool awaitAccess(KeySender *s);
     bool liveAccess(KeySender *s);
+    // Makes sure the keys typed next reach the program written in; says on
+    // the Okay keyboard why not when they cannot (`always`, or once until
+    // keys reach it again).
+    bool readyToType(KeySender *s, bool always);
+    // A click on Plumtype is over: the focus goes back where the user writes.
+    void giveFocusBack();
 
     WindowFace *m_face;
     HandsFreeAccess *m_access;
@@ -79,9 +87,10 @@ private:
     int m_senderBackend = -1; // the choice the sender was made for
     QString m_sent;
     bool m_live = false;
-    bool m_noFocus = false;
+    FocusKeeper *m_focus = nullptr;
     bool m_toldUnreachable = false;
     bool m_toldRefused = false;
+    bool m_toldFocus = false;
     bool m_sending = false;
     QTimer m_noteFocus;
     PasswordShield *m_shield = nullptr;

@@ -2,6 +2,8 @@
 
 #include "sending/sender.h"
 
+#include "desktopsession.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -36,12 +38,6 @@ public:
 private:
     QString m_why;
 };
-
-bool isGnomeOrKde()
-{
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
-    return desktop.contains(QLatin1String("GNOME")) || desktop.contains(QLatin1String("KDE"));
-}
 
 // The X11 sender, when X is there, to help the portal sender.
 std::unique_ptr<KeySender> xSender()
@@ -86,14 +82,14 @@ std::unique_ptr<KeySender> makeSender(KeySender::Backend backend)
         break;
     case KeySender::Backend::Automatic: {
         const QString platform = QGuiApplication::platformName();
-        const bool hasX = !qEnvironmentVariableIsEmpty("DISPLAY");
-        const bool waylandSession =
-                qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-                || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        const DesktopSession::Environment env = DesktopSession::fromProcess();
+        const bool hasX = env.x11Display;
+        const bool waylandSession = DesktopSession::isWaylandSession(env);
+        const bool gnomeOrKde = DesktopSession::isGnomeOrKde(env);
         if (platform == QLatin1String("xcb")) {
             // An X11 session, or Plumtype running under XWayland: on wlroots
             // desktops the virtual keyboard reaches native programs too.
-            if (waylandSession && !isGnomeOrKde())
+            if (waylandSession && !gnomeOrKde)
                 sender = makeWaylandSender(&why);
             // Elsewhere (GNOME, KDE) the desktop portal reaches native
             // programs too; the X11 sender still finds the program written
@@ -106,7 +102,7 @@ std::unique_ptr<KeySender> makeSender(KeySender::Backend backend)
                    || (waylandSession && platform != QLatin1String("offscreen")
                        && platform != QLatin1String("minimal"))) {
             // GNOME and KDE offer no virtual keyboard, but the desktop portal.
-            if (!isGnomeOrKde())
+            if (!gnomeOrKde)
                 sender = makeWaylandSender(&why);
             if (!sender)
                 sender = makePortalSender(&why, hasX ? xSender() : nullptr);

@@ -76,6 +76,18 @@ public:
         Q_UNUSED(context);
         Q_UNUSED(done);
     }
+
+    // Who has the keyboard focus, as far as the keys typed next go.
+    enum class Focus {
+        Target,   // another program: the keys reach it
+        Plumtype, // a window of Plumtype, and it could not be given back
+        Nobody,   // no program to type into
+        Unknown,  // this desktop does not tell where the keys would go
+    };
+    // Called before typing: gives the focus back as restoreFocus does and
+    // says who has it afterwards.  Target only when the sender has seen
+    // that a program other than Plumtype has it.
+    virtual Focus focusTarget() { return restoreFocus() ? Focus::Target : Focus::Nobody; }
 };
 
 // The sender for this platform and session, or the forced one.  Never null:

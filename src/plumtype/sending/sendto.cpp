@@ -3,6 +3,8 @@
 // off the keyboard focus while it types.
 #include "sending/programtyping.h"
 
+#include "sending/focuskeeper.h"
+
 #include "access/access.h"
 #include "access/switches.h"
 #include "keyinjection.h"
@@ -10,6 +12,7 @@
 #include "windowface.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -23,9 +26,26 @@ namespace {
 const QString kOnClipboard =
         QStringLiteral("Your text has been put on the clipboard: Plumtype cannot type into the "
                        "program you are using.\r\nUse paste in that program to place it there.");
+const QString kPlumtypeHasFocus =
+        QStringLiteral("Plumtype has the keyboard focus, so your text was not sent. Click in the "
+                       "program you want to write in, then press Send again.");
 const QString kNoProgram =
-        QStringLiteral("Plumtype could not find the program to type into. Click in that "
-                       "program, then send your text again.");
+        QStringLiteral("There is no program to send your text to, so it was not sent. Click in "
+                       "the program you want to write in, then press Send again.");
+const QString kCannotTell =
+        QStringLiteral("Plumtype cannot tell which program has the keyboard focus on this "
+                       "desktop, so your text was not typed. It is on the clipboard: paste it in "
+                       "the program you want to write in.");
+const QString kLivePlumtypeHasFocus =
+        QStringLiteral("Plumtype has the keyboard focus, so what you write is not sent. Click in "
+                       "the program you want to write in: your next key sends it there.");
+const QString kLiveNoProgram =
+        QStringLiteral("There is no program to send what you write to. Click in the program you "
+                       "want to write in: your next key sends it there.");
+const QString kLiveCannotTell =
+        QStringLiteral("Plumtype cannot tell which program has the keyboard focus on this "
+                       "desktop, so what you write is not sent. Send puts it on the clipboard for "
+                       "you to paste.");
 const QString kNotTyped =
         QStringLiteral("Your text could not be typed into the other program. It is still here.");
 const QString kLiveUnreachable =
@@ -88,6 +108,8 @@ ProgramTyping::ProgramTyping(WindowFace *face, HandsFreeAccess *access)
     face->window()->installEventFilter(this);
     connect(qGuiApp, &QCoreApplication::aboutToQuit, this, &ProgramTyping::releaseAll);
     connect(face, &WindowFace::closing, this, &ProgramTyping::releaseAll);
+    m_focus = new FocusKeeper(face);
+    connect(m_focus, &FocusKeeper::clickedAway, this, &ProgramTyping::giveFocusBack);
     apply();
     m_shield = new PasswordShield(face, access, this);
 }
@@ -165,52 +187,63 @@ void ProgramTyping::apply()
     // on goes to the other program.
     m_sent = m_face->text();
     m_toldUnreachable = false;
+    m_toldFocus = false;
     if (!live)
         releaseAll();
-    setNoFocus(live);
+    m_focus->setLive(live);
     // The sender is made now, not at the first key: a virtual keyboard needs
     // a moment before the desktop takes its keys.
     if (live)
         sender();
 }
 
-void ProgramTyping::setNoFocus(bool on)
-{
-    if (on == m_noFocus)
-        return;
-    m_noFocus = on;
-    // An always-on-top tool window that is never activated: the program being
-    // typed into keeps the focus while the keys are clicked.
-    QWidget *w = m_face->window();
-    const bool visible = w->isVisible();
-    const QPoint place = w->pos();
-    Qt::WindowFlags flags = w->windowFlags() & ~Qt::WindowType_Mask;
-    flags |= on ? Qt::Tool : Qt::Window;
-    flags.setFlag(Qt::WindowDoesNotAcceptFocus, on);
-    flags.setFlag(Qt::WindowStaysOnTopHint, on);
-    w->setAttribute(Qt::WA_ShowWithoutActivating, on);
-    w->setWindowFlags(flags);
-    m_face->setFocusTaking(!on);
-    if (visible) {
-        w->move(place);
-        w->show();
-    }
-    // The windows that keys open (the saved-text picker, the settings) take
-    // no focus either.
-    for (QWidget *window : m_face->windows())
-        keepFocusOff(window);
-}
-
 void ProgramTyping::keepFocusOff(QWidget *window)
 {
-    if (!window || window->testAttribute(Qt::WA_ShowWithoutActivating) == m_noFocus)
+    m_focus->follow(window);
+}
+
+void ProgramTyping::giveFocusBack()
+{
+    if (m_sending || m_face->isClosing())
         return;
-    const bool visible = window->isVisible();
-    window->setAttribute(Qt::WA_ShowWithoutActivating, m_noFocus);
-    window->setWindowFlag(Qt::WindowDoesNotAcceptFocus, m_noFocus);
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, m_noFocus);
-    if (visible)
-        window->show();
+    KeySender *s = sender();
+    if (s->reachesPrograms())
+        s->restoreFocus();
+}
+
+bool ProgramTyping::readyToType(KeySender *s, bool always)
+{
+    const KeySender::Focus focus = s->focusTarget();
+    if (focus == KeySender::Focus::Target) {
+        m_focus->letGo();
+        m_toldFocus = false;
+        return true;
+    }
+    if (!always && m_toldFocus)
+        return false;
+    // Told until keys reach the program again.
+    m_toldFocus = true;
+    QString message;
+    switch (focus) {
+    case KeySender::Focus::Plumtype:
+        message = always ? kPlumtypeHasFocus : kLivePlumtypeHasFocus;
+        break;
+    case KeySender::Focus::Unknown:
+        message = always ? kCannotTell : kLiveCannotTell;
+        break;
+    default:
+        message = always ? kNoProgram : kLiveNoProgram;
+        break;
+    }
+    if (always && focus == KeySender::Focus::Unknown) {
+        QString text = m_face->text();
+#ifndef Q_OS_WIN
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+        QGuiApplication::clipboard()->setText(text);
+    }
+    m_face->okayPrompt(message);
+    return false;
 }
 
 void ProgramTyping::sync()
@@ -229,18 +262,24 @@ void ProgramTyping::sync()
                 m_face->okayPrompt(kLiveUnreachable);
             }
         } else {
-            const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
             m_sending = true;
-            const GrabsAside aside(m_access);
-            if (change.backspaces > 0)
-                s->backspace(change.backspaces);
-            if (!change.text.isEmpty())
-                s->type(change.text);
+            // Keys that cannot reach the program are not typed (they could
+            // land in Plumtype's own typing area); the record stays, so the
+            // next key sends them where the user writes.
+            const bool ready = readyToType(s, false);
+            if (ready) {
+                const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
+                const GrabsAside aside(m_access);
+                if (change.backspaces > 0)
+                    s->backspace(change.backspaces);
+                if (!change.text.isEmpty())
+                    s->type(change.text);
+                // Whatever arrived, the record follows the typing area: a
+                // key that failed is not sent again with the next one.
+                // What went into a password field shows as dots.
+                m_sent = m_shield->sent(m_sent, change);
+            }
             m_sending = false;
-            // Whatever arrived, the record follows the typing area: a key
-            // that failed is not sent again with the next one.  What went
-            // into a password field shows as dots.
-            m_sent = m_shield->sent(m_sent, change);
         }
     }
     if (!m_face->isClosing() && m_live)
@@ -260,10 +299,21 @@ void ProgramTyping::send()
     KeySender *s = sender();
     const QString text = m_face->text();
     if (m_live && s->reachesPrograms()) {
-        // Live typing has sent it all already, once the desktop allows it.
+        // Live typing has sent it all already, once the desktop allows it,
+        // unless the keys could not reach the program: then they go now, or
+        // Send says why not.
         if (!awaitAccess(s))
             return;
-        sync();
+        if (text != m_sent) {
+            m_sending = true;
+            const bool ready = readyToType(s, true);
+            m_sending = false;
+            if (!ready)
+                return;
+            sync();
+            if (m_face->text() != m_sent)
+                return;
+        }
         m_face->learnAtCommit();
         m_sent.clear();
         m_face->setText(QString());
@@ -280,15 +330,17 @@ void ProgramTyping::send()
         return;
     }
     m_sending = true;
-    const bool focused = s->restoreFocus();
+    const bool ready = readyToType(s, true);
     bool typed = false;
-    if (focused) {
+    if (ready) {
         const GrabsAside aside(m_access);
         typed = s->type(text);
     }
     m_sending = false;
-    if (!focused || !typed) {
-        m_face->okayPrompt(focused ? kNotTyped : kNoProgram);
+    if (!ready)
+        return;
+    if (!typed) {
+        m_face->okayPrompt(kNotTyped);
         return;
     }
     // Nothing that went into a password field is learned.

@@ -13,8 +13,15 @@
 // first ask for it; keys sent before the focused program has done so are
 // lost.  That cannot be watched from here, so the first key waits until the
 // keyboard is a moment old.
+//
+// The keys go to whichever window the compositor focused, Plumtype's own
+// too: on sway a click on Plumtype focuses it.  So before typing, sway is
+// asked which window has the focus, and the program typed into before is
+// focused again when it is Plumtype's (SwayFocus).  Elsewhere the sender
+// cannot tell, and says so rather than type blind.
 
 #include "sending/sender.h"
+#include "sending/swayfocus.h"
 
 #include "virtualkeymap.h"
 
@@ -45,6 +52,8 @@ constexpr int flushEvery = 32;
 constexpr int flushWaitMs = 2000;
 // How long programs get to take up a seat's first keyboard.
 constexpr int newKeyboardSettleMs = 250;
+// How long the compositor gets to move the focus back.
+constexpr int focusWaitMs = 300;
 
 qint64 monotonicMs()
 {
@@ -88,6 +97,9 @@ public:
     bool type(const QString &text) override;
     bool backspace(int count) override;
     void releaseAll() override;
+    void noteFocus() override;
+    bool restoreFocus() override { return focusTarget() == Focus::Target; }
+    Focus focusTarget() override;
 
 private:
     static void global(void *data, wl_registry *registry, uint32_t name, const char *interface,
@@ -116,6 +128,8 @@ private:
     qint64 m_settledAt = 0; // monotonic ms before which no key is sent
     bool m_ready = false;
     QString m_why;
+    SwayFocus m_sway;
+    qint64 m_target = 0; // the window typed into, by its sway container id
 };
 
 WaylandSender::~WaylandSender()
@@ -328,6 +342,47 @@ void WaylandSender::releaseAll()
         key(m_held.constLast(), keyReleased);
     zwp_virtual_keyboard_v1_modifiers(m_keyboard, 0, 0, 0, 0);
     flush();
+}
+
+void WaylandSender::noteFocus()
+{
+    if (!m_sway.available())
+        return;
+    const DesktopSession::Focused f = m_sway.focused();
+    if (f.kind == DesktopSession::Focused::Window && f.pid != getpid())
+        m_target = f.id;
+}
+
+KeySender::Focus WaylandSender::focusTarget()
+{
+    using DesktopSession::Focused;
+    if (!m_sway.available())
+        return Focus::Unknown;
+    const Focused now = m_sway.focused();
+    if (now.kind == Focused::Unreadable)
+        return Focus::Unknown;
+    const bool ours = now.kind == Focused::Window && now.pid == getpid();
+    if (now.kind == Focused::Window && !ours) {
+        m_target = now.id;
+        return Focus::Target;
+    }
+    const Focus failed = ours ? Focus::Plumtype : Focus::Nobody;
+    if (m_target == 0)
+        return failed;
+    if (!m_sway.focus(m_target)) {
+        m_target = 0; // it has gone
+        return failed;
+    }
+    // Typed only once the compositor has moved the focus.
+    const qint64 deadline = monotonicMs() + focusWaitMs;
+    while (true) {
+        const Focused after = m_sway.focused();
+        if (after.kind == Focused::Window && after.id == m_target && after.pid != getpid())
+            return Focus::Target;
+        if (monotonicMs() >= deadline)
+            return failed;
+        poll(nullptr, 0, 5);
+    }
 }
 
 } // namespace

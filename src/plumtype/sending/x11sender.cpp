@@ -5,6 +5,7 @@
 
 #include "sending/sender.h"
 
+#include "desktopsession.h"
 #include "keyinjection.h"
 
 #include <QElapsedTimer>
@@ -15,6 +16,7 @@
 #include <QWindow>
 
 #include <bit>
+#include <cstdlib>
 #include <unistd.h>
 
 // X headers last: they define macros (None, Bool, Status) that Qt's clash with.
@@ -30,11 +32,19 @@ using namespace KeyInjection;
 
 namespace {
 
-constexpr int kSpareCount = 10;
-// How long a spare keycode keeps its keysym after its last press: twice the
-// least, for programs that fall behind on a busy machine.
-constexpr int kSpareHoldMs = 2 * SparePool::kHoldMs;
 constexpr int kFocusWaitMs = 300;
+
+// How long a spare keycode keeps its keysym after its last press.  A
+// program reads the keymap again when told it changed, and then gets the
+// newest one: were the keycode bound anew before it has read its earlier
+// presses, it would read them with the new keysym.  On a busy machine
+// programs fall behind, so the hold grows with the load.
+int spareHoldNow()
+{
+    double load = -1;
+    getloadavg(&load, 1);
+    return spareHoldMs(load, QThread::idealThreadCount());
+}
 
 qint64 steadyMs()
 {
@@ -115,7 +125,8 @@ public:
     bool backspace(int count) override;
     void releaseAll() override;
     void noteFocus() override;
-    bool restoreFocus() override;
+    bool restoreFocus() override { return focusTarget() == Focus::Target; }
+    Focus focusTarget() override;
     qint64 targetProcess() override;
     // In a Wayland session the keys reach only XWayland programs: not when
     // the program written in is a native one (no X window has the focus).
@@ -126,6 +137,8 @@ private:
     bool run(const Plan &plan, const Held &held);
     void giveBackSpares();
     Window activeWindow();
+    // The X input focus is in a window of Plumtype.
+    bool inputFocusIsOurs();
     bool wmSupports(Atom atom);
     bool isOurs(Window window);
     qint64 processOf(Window window);
@@ -140,9 +153,7 @@ private:
     quint32 m_modifierKeys[8] = {};
     QSet<quint32> m_down; // keys this sender pressed and has not released
     Window m_target = 0;  // the program to type into
-    const bool m_waylandSession =
-            qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool m_waylandSession = DesktopSession::isWaylandSession(DesktopSession::fromProcess());
     Atom m_activeAtom;
     Atom m_supportedAtom;
     Atom m_pidAtom;
@@ -156,14 +167,14 @@ X11Sender::X11Sender(Display *display, bool ownDisplay)
     m_pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
     if (!readLayout())
         return;
-    // Spare keycodes: the highest ones that carry no keysym.
+    // Spare keycodes: every one that carries no keysym, highest first, so
+    // that a long run of missing characters rarely binds a keycode anew.
     QList<quint32> spares;
-    for (int kc = m_xkb->max_key_code; kc >= m_xkb->min_key_code && spares.size() < kSpareCount;
-         --kc) {
+    for (int kc = m_xkb->max_key_code; kc >= m_xkb->min_key_code; --kc) {
         if (XkbKeyNumSyms(m_xkb, kc) == 0)
             spares.append(quint32(kc));
     }
-    m_pool = SparePool(spares, kSpareHoldMs);
+    m_pool = SparePool(spares, spareHoldNow());
 }
 
 X11Sender::~X11Sender()
@@ -283,6 +294,7 @@ bool X11Sender::type(const QString &text)
 {
     if (!readLayout())
         return false;
+    m_pool.setHoldMs(spareHoldNow());
     const Held held = heldModifiers();
     return run(planText(text, keyboard(), held, &m_pool, steadyMs()), held);
 }
@@ -293,6 +305,7 @@ bool X11Sender::backspace(int count)
         return true;
     if (!readLayout())
         return false;
+    m_pool.setHoldMs(spareHoldNow());
     const Held held = heldModifiers();
     return run(
             planKeysyms(QList<quint32>(count, kBackSpace), keyboard(), held, &m_pool, steadyMs()),
@@ -531,24 +544,34 @@ bool X11Sender::reachesPrograms() const
     return (active && !self->isOurs(active)) || m_target != 0;
 }
 
-bool X11Sender::restoreFocus()
+bool X11Sender::inputFocusIsOurs()
+{
+    Window focus = 0;
+    int revert;
+    XGetInputFocus(m_display, &focus, &revert);
+    return focus != 0 && focus != PointerRoot && isOurs(focus);
+}
+
+KeySender::Focus X11Sender::focusTarget()
 {
     const Window active = activeWindow();
-    if (active && !isOurs(active)) {
+    const bool oursActive = active && isOurs(active);
+    if (active && !oursActive && !inputFocusIsOurs()) {
         // Another program has the focus (the user went there, or our window
         // never took it): that one gets the keys.
         m_target = active;
-        return true;
+        return Focus::Target;
     }
-    // Our window has the focus and no program was written in before.
+    const Focus failed = oursActive || inputFocusIsOurs() ? Focus::Plumtype : Focus::Nobody;
+    // No program was written in before, or it has gone.
     if (m_target == 0)
-        return false;
+        return failed;
     {
         ErrorTrap trap(m_display);
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(m_display, m_target, &attributes) || trap.failed()) {
             m_target = 0;
-            return false;
+            return failed;
         }
         if (wmSupports(m_activeAtom)) {
             XEvent event = {};
@@ -565,12 +588,14 @@ bool X11Sender::restoreFocus()
         }
         XFlush(m_display);
     }
+    // Typed only once the window manager names the program and the X input
+    // focus has left Plumtype: keys sent before would land in Plumtype.
     const qint64 deadline = steadyMs() + kFocusWaitMs;
     while (true) {
-        if (activeWindow() == m_target)
-            return true;
+        if (activeWindow() == m_target && !inputFocusIsOurs())
+            return Focus::Target;
         if (steadyMs() >= deadline)
-            return false;
+            return failed;
         QThread::msleep(5);
     }
 }

@@ -191,6 +191,11 @@ bool WindowFace::eventFilter(QObject *watched, QEvent *event)
 
 // ---- the typing area ----
 
+QWidget *WindowFace::typingArea() const
+{
+    return m_form->Text1;
+}
+
 QString WindowFace::text() const
 {
     return m_form->Text1->Text();
