@@ -96,6 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                            && back->keyWidth == std::round(s.keyWidth)
                            && back->keyHeight == std::round(s.keyHeight),
                    describe(*back) + QStringLiteral(" stored for ") + what);
+        // No name leaves its folder: a size file linked out is not written.
+        const LinkTrap trap(QFileInfo(path).absolutePath());
+        const QString linked = QFileInfo(path).absolutePath() + QStringLiteral("/linked.dat");
+        trap.plant(QStringLiteral("linked.dat"), uint8_t(n));
+        FUZZ_CHECK(!write(linked, s), linked);
+        FUZZ_CHECK(trap.untouched(), linked);
     }
 
     // Any line: a finite number or 0, unless its digits overflow a double; a

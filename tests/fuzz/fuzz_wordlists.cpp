@@ -125,6 +125,20 @@ void checkAddWord(const QByteArray &old, const QString &word, bool lowerName)
     }
 }
 
+// No name leaves its folder: a user word file linked out is not written.
+void checkLinkedOut(const QString &word, uint8_t kind)
+{
+    const QString folder = scratchFolder() + QStringLiteral("/words");
+    const LinkTrap trap(folder);
+    trap.plant(WordTable::userFileName(), kind);
+    const bool added = WordLists::addWord(folder, word);
+    FUZZ_CHECK(trap.untouched(), shown(word));
+    // An empty word writes nothing; it fails only where the link leads to
+    // nothing that can be read.
+    if (!word.trimmed().isEmpty())
+        FUZZ_CHECK(!added, shown(word));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -157,5 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkSuggest(list, typed);
     checkAddWord(bytes.left(split), typed + (mode & 8 ? QStringLiteral(" \r\n") : QString()),
                  mode & 16);
+    if (mode & 32)
+        checkLinkedOut(typed, mode >> 6);
     return 0;
 }
