@@ -19,10 +19,14 @@ void checkRoundTrip(LearnedModel &model, int wordCap, int pairCap, const QString
                QStringLiteral("%1 words, %2 pairs").arg(model.wordCount()).arg(model.pairCount()));
     const QString text = model.toText();
     const QString path = folder + QStringLiteral("/Learned.txt");
+    // A new file is the user's alone; one that is there keeps its mode.
+    const bool existed = QFile::exists(path);
+    const auto before = QFile::permissions(path);
     FUZZ_CHECK(model.save(path), path);
     const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
                         | QFileDevice::WriteOther;
-    FUZZ_CHECK(!(QFile::permissions(path) & others), path);
+    FUZZ_CHECK(existed ? QFile::permissions(path) == before : !(QFile::permissions(path) & others),
+               path);
     LearnedModel again(wordCap, pairCap);
     FUZZ_CHECK(again.load(path), path);
     FUZZ_CHECK(again.toText() == text, shown(text.left(300)) + QStringLiteral(" read back as ")
@@ -98,6 +102,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         model.forget(typed);
         FUZZ_CHECK(model.count(typed) == -1, shown(typed));
         checkRoundTrip(model, wordCap, pairCap, folder);
+    }
+
+    // No name leaves its folder: a learned file linked out is not written,
+    // even where the link lets it be read.
+    if (mode & 8) {
+        const LinkTrap trap(folder);
+        trap.plant(QStringLiteral("Linked.txt"), mode >> 4);
+        const QString linked = folder + QStringLiteral("/Linked.txt");
+        LearnedModel other(wordCap, pairCap);
+        other.load(linked);
+        Learning::learn(other, text, shipped);
+        FUZZ_CHECK(!other.save(linked), linked);
+        FUZZ_CHECK(trap.untouched(), shown(text.left(100)));
     }
     return 0;
 }
