@@ -13,15 +13,30 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput in(data, size);
+    const uint8_t trapKind = in.takeByte();
     const QString group = TextFile::decode(in.takeUntil('\n'));
     const QByteArray listFile = in.rest();
 
     const QString root = scratchFolder();
     const QString out = root + QStringLiteral("/out");
     QDir().mkpath(out);
+    // Now and then a link out of the folder waits at the group keyboard's
+    // name, in another letter case.
+    const bool trapped = trapKind & 8;
+    std::optional<LinkTrap> trap;
+    if (trapped) {
+        trap.emplace(out);
+        QString groupFile = WordImport::cleanName(group);
+        groupFile.remove(u' ');
+        groupFile += QStringLiteral(".KBD");
+        if (FolderLookup::isPlainName(groupFile))
+            trap->plant(groupFile, trapKind >> 4);
+    }
     const QString input = root + QStringLiteral("/WordLists.txt");
     {
         QFile file(input);
@@ -32,9 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     WordImport::Import import(input, group, out);
     const bool ok = import.writeAll();
     const QString what = shown(group) + QStringLiteral(": ") + shown(import.error());
-    // The only reason to stop here is a group name of nothing usable.
     FUZZ_CHECK(ok == import.error().isEmpty(), what);
-    if (!ok) {
+    if (trap) {
+        FUZZ_CHECK(trap->untouched(), what);
+        // The link is refused like any file that cannot be written.
+        FUZZ_CHECK(ok || import.error().contains(QLatin1String("could not be written"))
+                           || import.written().isEmpty(),
+                   what);
+    } else if (!ok) {
+        // The only reason to stop here is a group name of nothing usable.
         FUZZ_CHECK(import.written().isEmpty(), what);
         FUZZ_CHECK(KeyboardFile::linkFileName(WordImport::cleanName(group)).isEmpty()
                            || import.error().contains(QLatin1String("same file name")),
@@ -45,10 +66,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // written.
     FUZZ_CHECK(
             QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name)
-                    == QStringList({ "WordLists.txt", "out" }),
+                    == (trapped ? QStringList({ "WordLists.txt", "out", "outside" })
+                                : QStringList({ "WordLists.txt", "out" })),
             what);
-    const QStringList files =
-            QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    QStringList files;
+    for (const QFileInfo &info :
+         QDir(out).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (!info.isSymLink())
+            files.append(info.fileName());
+    }
     FUZZ_CHECK(files.size() <= import.written().size(), what);
     for (const QString &name : files) {
         FUZZ_CHECK(name.endsWith(QLatin1String(".kbd")) && !name.startsWith(u'.')
