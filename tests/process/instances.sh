@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Plumtype as a process on one program folder, in a private X server
+# (x11session.sh runs this with DISPLAY set): a second start brings the
+# running window forward and ends; SIGTERM, SIGHUP and SIGINT each end
+# Plumtype within 5 seconds with every word it learned in words/Learned.txt,
+# together with what another writer put there meanwhile; leftovers of killed
+# writes are cleared at start.
+#
+#   instances.sh PLUMTYPE
+set -euo pipefail
+plumtype=$1
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill -KILL "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export QT_QPA_PLATFORM=xcb
+# No speech service: the voice is never wanted here.
+export SPEECHD_ADDRESS=unix_socket:/nonexistent/speechd.sock
+mkdir -p "$XDG_CONFIG_HOME/plumtype" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+printf '[learn]\non=1\n' >"$XDG_CONFIG_HOME/plumtype/plumtype.conf"
+folder=$XDG_DATA_HOME/plumtype
+learned=$folder/words/Learned.txt
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+# Milliseconds since the epoch.
+now() { date +%s%3N; }
+
+# Starts Plumtype, waits for its window; sets started (pid) and window.
+start() {
+    "$plumtype" >"$work/plumtype-$1.log" 2>&1 &
+    started=$!
+    pids+=("$started")
+    window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$started" --name '^Plumtype' |
+        head -n1) || fail "start $1: no window"
+    # The home keyboard is up once the title names it.
+    for _ in $(seq 100); do
+        xdotool getwindowname "$window" | grep -q 'home.kbd' && return 0
+        sleep 0.1
+    done
+    fail "start $1: the home keyboard did not come"
+}
+
+# Types text into the window's typing area and waits until the title counts
+# `words` words.
+type_words() {
+    local text=$1 words=$2
+    xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+    sleep 0.3
+    xdotool type --delay 30 "$text"
+    for _ in $(seq 100); do
+        xdotool getwindowname "$window" | grep -qF "($words)" && return 0
+        sleep 0.1
+    done
+    fail "the typing area did not get \"$text\": $(xdotool getwindowname "$window")"
+}
+
+# Sends a signal, waits for the end; fails beyond 5 seconds.
+end_with() {
+    local signal=$1 pid=$started t0 waited
+    t0=$(now)
+    kill "-$signal" "$pid"
+    while kill -0 "$pid" 2>/dev/null; do
+        waited=$(($(now) - t0))
+        [ "$waited" -le 5000 ] || fail "SIG$signal: still running after 5 s"
+        sleep 0.02
+    done
+    wait "$pid" 2>/dev/null || true
+    echo "SIG$signal: ended after $(($(now) - t0)) ms"
+}
+
+has_word() {
+    grep -qP "^[0-9]+\t$1\r?$" "$learned"
+}
+
+# --- one instance a folder -------------------------------------------------
+start first
+first=$started
+# Something else has the focus when the second start comes.
+xdotool windowactivate --sync "$RECEIVER_WINDOW" >/dev/null 2>&1 || true
+t0=$(now)
+"$plumtype" >"$work/second.log" 2>&1 || fail "the second start failed: $(cat "$work/second.log")"
+echo "second start ended after $(($(now) - t0)) ms: $(cat "$work/second.log")"
+grep -q "running already" "$work/second.log" || fail "the second start did not say so"
+kill -0 "$first" || fail "the first ended"
+for _ in $(seq 50); do
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && break
+    sleep 0.1
+done
+[ "$(xdotool getactivewindow)" = "$window" ] || fail "the running window was not brought forward"
+
+# --- SIGTERM: what was learned is saved ----------------------------------
+sleep 1 # the learned model is read once the home keyboard is up
+type_words "apple pie. " 2
+end_with TERM
+has_word apple && has_word pie || fail "after SIGTERM: $(cat "$learned")"
+
+# --- SIGHUP, with another writer and leftovers of killed writes ----------
+printf 'x' >"$folder/words/Learned.txt~Ab12Cd"
+printf 'x' >"$folder/Keyboards/home.kbd~Zz9Yy8"
+printf 'keep' >"$folder/SavedText/notes.txt"
+start second
+[ ! -e "$folder/words/Learned.txt~Ab12Cd" ] && [ ! -e "$folder/Keyboards/home.kbd~Zz9Yy8" ] ||
+    fail "leftovers of killed writes stayed: $(ls "$folder/words" "$folder/Keyboards" | grep '~')"
+[ "$(cat "$folder/SavedText/notes.txt")" = keep ] || fail "a saved text was touched"
+sleep 1
+type_words "zebra crossing. " 2
+# Another writer adds a word while this one runs, as a second Plumtype
+# without the lock would.
+printf '7\tmango\r\n' >>"$learned"
+end_with HUP
+for word in apple pie zebra crossing mango; do
+    has_word "$word" || fail "after SIGHUP, $word is missing: $(cat "$learned")"
+done
+
+# --- SIGINT ------------------------------------------------------------
+start third
+sleep 1
+type_words "kiwi. " 1
+end_with INT
+for word in apple pie zebra crossing mango kiwi; do
+    has_word "$word" || fail "after SIGINT, $word is missing: $(cat "$learned")"
+done
+[ "$(stat -c %a "$learned")" = 600 ] || fail "Learned.txt is not private: $(stat -c %a "$learned")"
+[ "$(stat -c %a "$folder")" = 700 ] || fail "the program folder is not private"
+echo "PASS"
