@@ -108,6 +108,7 @@ private:
     Form1 *m_form;
     HandsFree::Settings m_settings;
     bool m_paused = false;
+    bool m_fileIgnored = false; // the settings file is far too large: not read, not written
     DwellController *m_dwell = nullptr;
     ScanController *m_scan = nullptr;
     QPointer<AccessSettingsWindow> m_settingsWindow;

@@ -7,9 +7,12 @@
 #include "facetext.h"
 #include "sending/programtyping.h"
 #include "surface/dialog.h"
+#include "textfile.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHash>
 #include <QListWidget>
@@ -110,6 +113,15 @@ QSettings settingsFile()
                      QStringLiteral("plumtype"));
 }
 
+// The settings file's path, found without reading it (QSettings reads its
+// file when it is made): it lies beside the file of another name.
+QString settingsPath()
+{
+    const QSettings beside(QSettings::NativeFormat, QSettings::UserScope,
+                           QStringLiteral("plumtype"), QStringLiteral("plumtype-none"));
+    return QFileInfo(beside.fileName()).absolutePath() + QStringLiteral("/plumtype.conf");
+}
+
 } // namespace
 
 // ---- Form1's side ----
@@ -170,6 +182,16 @@ HandsFreeAccess::~HandsFreeAccess()
 
 void HandsFreeAccess::load()
 {
+    const QString path = settingsPath();
+    if (QFileInfo(path).size() > TextFile::kLargestSettingsFile) {
+        m_fileIgnored = true;
+        m_form->noticeWhenFree(
+                QStringLiteral("The settings file %1 is far too large to be Plumtype's own. "
+                               "Plumtype leaves it as it is and starts with its usual settings; "
+                               "settings changed now are not kept.")
+                        .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     QSettings file = settingsFile();
     for (const HandsFree::Field &f : HandsFree::fields())
         m_settings.set(f.id, HandsFree::read(f.id, file.value(QString(f.key))).value);
@@ -181,9 +203,11 @@ void HandsFreeAccess::change(Id id, int value)
     const int stored = m_settings.set(id, value);
     if (id == Id::DwellOn)
         m_paused = false;
-    QSettings file = settingsFile();
-    file.setValue(QString(HandsFree::field(id).key), stored);
-    file.sync();
+    if (!m_fileIgnored) {
+        QSettings file = settingsFile();
+        file.setValue(QString(HandsFree::field(id).key), stored);
+        file.sync();
+    }
     if (stored != before || id == Id::DwellOn)
         apply();
     else
