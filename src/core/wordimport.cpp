@@ -18,6 +18,18 @@ namespace WordImport {
 
 namespace {
 
+// The word trimmed of spaces and in lower case: the word itself, its text
+// shared, when it is so already (most are).
+QString keyOf(const QString &word)
+{
+    bool plain = !word.isEmpty() && word.front() != u' ' && word.back() != u' ';
+    for (qsizetype i = 0; plain && i < word.size(); ++i) {
+        const char16_t c = word.at(i).unicode();
+        plain = c < 0x80 ? !(c >= u'A' && c <= u'Z') : word.at(i).toLower() == word.at(i);
+    }
+    return plain ? word : TextRules::trimSpaces(word).toLower();
+}
+
 bool isBlank(const QString &line)
 {
     return TextRules::trimSpaces(line).isEmpty();
@@ -49,15 +61,20 @@ bool ListReader::add(const QString &line, WordList *closed)
 {
     if (isBlank(line)) {
         const bool wasOpen = m_open;
-        if (wasOpen)
+        if (wasOpen) {
+            m_current.distinct = m_seen.size();
             *closed = std::move(m_current);
+        }
         m_current = WordList();
+        m_seen.clear();
         m_open = false;
         return wasOpen;
     }
     if (!m_open) {
         m_current.title = line;
         m_open = true;
+    } else if (m_count) {
+        m_seen.insert(keyOf(line));
     } else {
         m_current.words.append(line);
     }
@@ -77,18 +94,6 @@ QList<WordList> readLists(const QStringList &lines)
 }
 
 namespace {
-
-// The word trimmed of spaces and in lower case: the word itself, its text
-// shared, when it is so already (most are).
-QString keyOf(const QString &word)
-{
-    bool plain = !word.isEmpty() && word.front() != u' ' && word.back() != u' ';
-    for (qsizetype i = 0; plain && i < word.size(); ++i) {
-        const char16_t c = word.at(i).unicode();
-        plain = c < 0x80 ? !(c >= u'A' && c <= u'Z') : word.at(i).toLower() == word.at(i);
-    }
-    return plain ? word : TextRules::trimSpaces(word).toLower();
-}
 
 // The words whose trimmed lower case was not met before, in input order.
 QStringList firstForms(const QStringList &words)
@@ -341,7 +346,7 @@ void Import::survey()
     TextFile::LineReader reader(m_input);
     if (!reader.isOk())
         return unreadable();
-    ListReader lists;
+    ListReader lists(ListReader::Words::Count);
     WordList closed;
     QString line;
     qsizetype number = 0;
@@ -353,7 +358,7 @@ void Import::survey()
         m_groupLines.append(QLatin1String("999|") + title);
         ListPages pages;
         pages.base = withoutSpaces(title);
-        pages.pages = pageCount(firstForms(closed.words).size());
+        pages.pages = pageCount(closed.distinct);
         closed = WordList();
         for (qsizetype page = 1; page <= pages.pages; ++page) {
             const QString name = pageFileName(pages, page);

@@ -29,7 +29,10 @@ inline constexpr int kPageSize = 110;
 struct WordList
 {
     QString title;
-    QStringList words;
+    QStringList words; // empty from a reader that only counts
+    // The words that differ once trimmed of spaces and put in lower case:
+    // the keys the list makes (from a reader that only counts).
+    qsizetype distinct = 0;
 };
 
 // The lists of an input, one line at a time: a blank line closes the list
@@ -37,12 +40,18 @@ struct WordList
 class ListReader
 {
 public:
+    // A reader that only counts keeps no words, and counts the distinct ones.
+    enum class Words { Keep, Count };
+    explicit ListReader(Words words = Words::Keep) : m_count(words == Words::Count) { }
+
     // True when `line` closes a list, which `closed` then holds.
     bool add(const QString &line, WordList *closed);
 
 private:
     WordList m_current;
     bool m_open = false;
+    bool m_count;
+    QSet<QString> m_seen;
 };
 
 // The lists that a blank line closes.
