@@ -147,9 +147,11 @@ void Form1::showNotices()
         return;
     }
     // Not while the user answers something else, nor in the middle of a
-    // load or a click: the timer looks again.
+    // load or a click, nor while the window still settles its size (a resize
+    // brings the home keyboard back): the timer looks again.
     if (starting || loadingmap || lastbutton < 2 || m_promptDepth > 0 || editmode || keytextentry
-        || gameRunning() || !isVisible())
+        || gameRunning() || !isVisible() || m_fitStartSize || m_resizePending
+        || m_resizeTimer.isActive())
         return;
     m_noticeTimer.stop();
     while (!m_notices.isEmpty() && !killme)
