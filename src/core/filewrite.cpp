@@ -86,7 +86,8 @@ bool replace(const QString &path, const QByteArray &bytes)
     QFile temp;
     for (int attempt = 0; attempt < 16; ++attempt) {
         temp.setFileName(temporaryName(*where));
-        if (temp.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly))
+        if (temp.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
+                      kOwnerOnly))
             break;
         // Only a name that is taken is worth another try.
         const QFileInfo taken(temp.fileName());

@@ -126,9 +126,23 @@ std::optional<QString> read(const QString &path, qint64 maxBytes, bool *whole)
     if (whole)
         *whole = false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return std::nullopt;
-    QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
+    QByteArray bytes;
+    if (maxBytes < 0) {
+        bytes = file.readAll();
+    } else {
+        // Not a buffer of the limit's size for a small file: the file's own
+        // size first, then what it may have grown by, up to the limit.
+        const qint64 first = file.isSequential() ? 64 * 1024 : file.size();
+        bytes = file.read(std::min(maxBytes, first));
+        while (bytes.size() < maxBytes && !file.atEnd() && file.error() == QFileDevice::NoError) {
+            const QByteArray more = file.read(std::min<qint64>(maxBytes - bytes.size(), 1 << 20));
+            if (more.isEmpty())
+                break;
+            bytes += more;
+        }
+    }
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     const bool all = maxBytes < 0 || file.atEnd();
@@ -208,7 +222,7 @@ bool append(const QString &path, const QString &addition)
     QByteArray old;
     if (QFile::exists(path)) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return false;
         old = file.readAll();
         if (file.error() != QFileDevice::NoError)
@@ -258,7 +272,7 @@ bool endsInsideCharacter(const QByteArray &tail)
 LineReader::LineReader(const QString &path, qint64 chunkBytes)
     : m_file(path), m_chunk(std::max<qint64>(chunkBytes, 1))
 {
-    if (!m_file.open(QIODevice::ReadOnly))
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return;
     // The first pass decides the encoding as decode() does for the whole
     // file: UTF-8 behind a byte-order mark when the rest is valid UTF-8, else

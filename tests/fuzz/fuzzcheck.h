@@ -153,6 +153,19 @@ inline bool hasLoneSurrogate(const QString &s)
     return false;
 }
 
+// Properties that need files cost many times what the rest costs.  Under
+// libFuzzer they are checked on one input in kDiskEvery, the first one
+// included (so that a saved crash input replays them); the regression runs
+// (driver.cpp) check them on every input.
+inline constexpr unsigned kDiskEvery = 16;
+inline bool g_diskEveryInput = false;
+
+inline bool diskTurn()
+{
+    static unsigned inputs = 0;
+    return g_diskEveryInput || inputs++ % kDiskEvery == 0;
+}
+
 // A folder for the files one run writes, emptied before every input.
 inline QString scratchFolder()
 {
