@@ -469,15 +469,23 @@ bool Import::writeNext(int count)
         paths[i] = pathOf(batch[i].fileName);
     // No two files of a batch share a name, so the writers never meet.  (The
     // pool's own waitForDone would end its threads, to be made again for
-    // the next batch.)
+    // the next batch.)  A file alone, the group keyboard always, is written
+    // here.
     QSemaphore finished;
     int started = 0;
     for (qsizetype i = 0; i < n; ++i) {
         if (!FolderLookup::isPlainName(batch[i].fileName))
             continue;
-        ++started;
-        m_writers.start([&batch, &paths, &ok, &finished, i] {
+        const auto write = [&batch, &paths, &ok, i] {
             ok[i] = TextFile::write(paths[i], TextFile::joinLines(batch[i].lines));
+        };
+        if (n == 1) {
+            write();
+            continue;
+        }
+        ++started;
+        m_writers.start([write, &finished] {
+            write();
             finished.release();
         });
     }

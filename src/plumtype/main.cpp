@@ -134,7 +134,8 @@ QString instanceSocket(const QString &folder)
 
 enum class FolderClaim { Ours, Running, Unanswered, Unlocked };
 
-FolderClaim claimFolder(QLockFile &lock, const QString &socket)
+// `askFirst` false: a folder that another Plumtype holds is only reported.
+FolderClaim claimFolder(QLockFile &lock, const QString &socket, bool askFirst)
 {
     lock.setStaleLockTime(0); // stale only when its Plumtype is gone
     const QDeadlineTimer deadline(kAskFirstMs);
@@ -143,6 +144,8 @@ FolderClaim claimFolder(QLockFile &lock, const QString &socket)
             return FolderClaim::Ours;
         if (lock.error() != QLockFile::LockFailedError)
             return FolderClaim::Unlocked; // a folder that cannot be written
+        if (!askFirst)
+            return FolderClaim::Unanswered;
         QLocalSocket first;
         first.connectToServer(socket);
         if (first.waitForConnected(500)) {
@@ -255,16 +258,19 @@ int main(int argc, char *argv[])
     FileWrite::makeFolder(folder);
     QLockFile lock(folder + u'/' + kLockFile);
     const QString socket = instanceSocket(folder);
-    switch (claimFolder(lock, socket)) {
+    // A picture is taken only of a window of its own.
+    switch (claimFolder(lock, socket, !parser.isSet(screenshotOption))) {
     case FolderClaim::Running:
         QTextStream(stdout) << "plumtype: Plumtype is running already on " << folder
                             << "; its window has been brought forward.\n";
         return 0;
     case FolderClaim::Unanswered:
-        QTextStream(stderr) << "plumtype: another Plumtype holds " << folder
-                            << " and does not answer\n";
+        QTextStream(stderr) << "plumtype: another Plumtype is using " << folder
+                            << (parser.isSet(screenshotOption) ? "\n" : " and does not answer\n");
         return 1;
     case FolderClaim::Ours:
+        QFile::setPermissions(folder + u'/' + kLockFile,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         // No write of ours can be under way: what killed ones left goes.
         clearLeftovers(folder);
         break;
@@ -272,6 +278,9 @@ int main(int argc, char *argv[])
         break;
     }
     const ProgramFolder::Choice choice = ProgramFolder::choose(shippedData(), folder);
+    // The settings file's folder, made here for the user alone.
+    FileWrite::makeFolder(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                          + QStringLiteral("/plumtype"));
     // One line, however many files could not be copied.
     if (!choice.readOnlyReason.isEmpty()) {
         QTextStream(stderr) << "plumtype: nothing can be saved: " << choice.readOnlyReason << '\n';

@@ -33,30 +33,33 @@ void checkPlan(const WordImport::Plan &plan, const QString &what)
         FUZZ_CHECK(!names.contains(k.fileName.toLower()), shown(k.fileName) + what);
         names.insert(k.fileName.toLower());
     }
-    // Placing keys costs: the first page and the group keyboard are placed.
     for (qsizetype i = 0; i < plan.keyboards.size(); ++i) {
         const WordImport::Keyboard &k = plan.keyboards.at(i);
         FUZZ_CHECK(k.lines.mid(0, 6) == WordImport::commonLines(), shown(k.fileName));
-        if (i >= 1 && i + 1 < plan.keyboards.size())
-            continue;
+        for (const QString &line : k.lines) {
+            if (!line.startsWith(QLatin1String("999|")) || line == u"999|Home")
+                continue;
+            const QList<KeyboardFile::Record> records = KeyboardFile::parse({ line });
+            FUZZ_CHECK(records.size() == 1, shown(line));
+            const QString &output = records.first().output;
+            QString name = TextRules::trimSpaces(output);
+            name.remove(u' ');
+            FUZZ_CHECK(!KeyboardFile::linkFileName(output).isEmpty()
+                               && names.contains((name + QStringLiteral(".kbd")).toLower()),
+                       shown(output) + QStringLiteral(" in ") + shown(k.fileName));
+        }
+    }
+    // Placing keys costs: the first keyboard, a page, places every line as
+    // a key.
+    if (plan.keyboards.size() > 1) {
+        const WordImport::Keyboard &k = plan.keyboards.first();
         const KeyboardFile::Layout layout =
                 KeyboardFile::placeText(TextFile::joinLines(k.lines), k.fileName);
-        const bool group = &k == &plan.keyboards.constLast();
-        const qsizetype placed = group ? std::min<qsizetype>(k.lines.size(), KeyboardFile::kMaxKeys)
-                                       : k.lines.size();
-        FUZZ_CHECK(layout.keys.size() >= placed, shown(k.fileName)
-                                                         + QStringLiteral(" places %1 of %2 lines")
-                                                                   .arg(layout.keys.size())
-                                                                   .arg(k.lines.size()));
-        for (const KeyboardFile::PlacedKey &key : layout.keys) {
-            if (key.record.kind != QLatin1String("keyboard") || key.record.output == u"Home")
-                continue;
-            QString name = TextRules::trimSpaces(key.record.output);
-            name.remove(u' ');
-            FUZZ_CHECK(!KeyboardFile::linkFileName(key.record.output).isEmpty()
-                               && names.contains((name + QStringLiteral(".kbd")).toLower()),
-                       shown(key.record.output) + QStringLiteral(" in ") + shown(k.fileName));
-        }
+        FUZZ_CHECK(layout.keys.size() >= k.lines.size(),
+                   shown(k.fileName)
+                           + QStringLiteral(" places %1 of %2 lines")
+                                     .arg(layout.keys.size())
+                                     .arg(k.lines.size()));
     }
 }
 

@@ -99,6 +99,13 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ "$(xdotool getactivewindow)" = "$window" ] || fail "the running window was not brought forward"
+[ "$(stat -c %a "$folder/.plumtype.lock")" = 600 ] || fail "the lock file is not private"
+# A picture is taken only of a window of its own.
+if "$plumtype" --screenshot "$work/shot.png" >"$work/shot.log" 2>&1; then
+    fail "--screenshot ran on a folder in use"
+fi
+grep -q "is using" "$work/shot.log" && [ ! -e "$work/shot.png" ] ||
+    fail "--screenshot on a folder in use: $(cat "$work/shot.log")"
 
 # --- SIGTERM: what was learned is saved ----------------------------------
 sleep 1 # the learned model is read once the home keyboard is up
@@ -133,5 +140,7 @@ for word in apple pie zebra crossing mango kiwi; do
     has_word "$word" || fail "after SIGINT, $word is missing: $(cat "$learned")"
 done
 [ "$(stat -c %a "$learned")" = 600 ] || fail "Learned.txt is not private: $(stat -c %a "$learned")"
-[ "$(stat -c %a "$folder")" = 700 ] || fail "the program folder is not private"
+for made in "$folder" "$folder/words" "$folder/Keyboards" "$folder/SavedText"; do
+    [ "$(stat -c %a "$made")" = 700 ] || fail "$made is not private: $(stat -c %a "$made")"
+done
 echo "PASS"
