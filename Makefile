@@ -40,6 +40,7 @@ bench: setup
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/bench_startup --benchmark_filter='BM_StartupHugeFile/1'
 	$(BUILD)/bin/keystrokes
 	$(BUILD)/bin/scansteps
+	$(BUILD)/bin/bench_wordloom
 
 # The core and its fuzz targets, built with clang in build-fuzz.
 fuzz:

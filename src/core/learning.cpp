@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString &sentenceStart()
@@ -58,13 +60,17 @@ quint32 addCounts(quint32 a, quint32 b)
     return quint32(std::min<quint64>(quint64(a) + b, LearnedModel::kLargestCount));
 }
 
-// Calls `line` for every line of the text, whatever its line ends.
-template<typename F> void forEachLine(QStringView text, F line)
+// Calls `line` for every line of the text, whatever its line ends, until
+// `stop` is set (it is looked at every few thousand lines).
+template<typename F> void forEachLine(QStringView text, F line, const std::atomic_bool *stop)
 {
     qsizetype start = 0;
     const qsizetype n = text.size();
+    int lines = 0;
     for (qsizetype i = 0; i <= n; ++i) {
         if (i == n || text[i] == u'\n' || text[i] == u'\r') {
+            if (stop && ++lines % 4096 == 0 && stop->load())
+                return;
             if (i > start)
                 line(text.mid(start, i - start));
             if (i + 1 < n && text[i] == u'\r' && text[i + 1] == u'\n')
@@ -260,6 +266,7 @@ void LearnedModel::clear()
     m_pairCount = 0;
     m_clock = 0;
     m_changed = true;
+    m_delta = Delta();
     Slot start;
     start.key = start.written = sentenceStart();
     m_slots.push_back(start);
@@ -371,19 +378,31 @@ void LearnedModel::use(const QString &word, const QString &previous, bool inShip
     if (!Learning::isLearnable(word))
         return;
     const QString key = lowered(word);
-    if (m_clock == std::numeric_limits<quint32>::max())
-        fromText(toText()); // renumbers the ages from 1, keeping their order
+    if (m_clock == std::numeric_limits<quint32>::max()) {
+        // Renumbers the ages from 1, keeping their order and what is to be
+        // added to the file.
+        Delta pending = std::move(m_delta);
+        fromText(toText());
+        m_delta = std::move(pending);
+    }
     const quint32 now = ++m_clock;
     const int id = slotFor(key, word);
     Slot &slot = m_slots[id];
     slot.written = word == key ? slot.key : word;
+    const bool known = m_delta.words.contains(key);
+    WordDelta &delta = m_delta.words[key];
     if (slot.live) {
         slot.count = addCounts(slot.count, 1);
         slot.used = now;
         syncRanked(id);
+        delta.added = addCounts(delta.added, 1);
     } else {
         makeLive(id, inShippedLists ? 1 : 0, now);
+        delta.added = addCounts(delta.added, inShippedLists ? 1 : 0);
+        delta.startedAtZero = delta.startedAtZero || (!known && !inShippedLists);
     }
+    delta.written = m_slots[id].written;
+    delta.used = now;
     m_changed = true;
     if (m_slots[id].count == 0 || previous.isEmpty())
         return;
@@ -391,6 +410,54 @@ void LearnedModel::use(const QString &word, const QString &previous, bool inShip
     if (before < 0 || (before > 0 && (!m_slots[before].live || m_slots[before].count == 0)))
         return;
     addPair(before, id, 1, now);
+    PairDelta &pair = m_delta.pairs[m_slots[before].key + u'\t' + key];
+    pair.added = addCounts(pair.added, 1);
+    pair.used = now;
+}
+
+void LearnedModel::absorb(const Delta &delta)
+{
+    for (const QString &key : delta.forgotten)
+        forget(key);
+    // Words, then pairs, each oldest use first, all newer than anything here.
+    std::vector<QHash<QString, WordDelta>::const_iterator> words;
+    for (auto it = delta.words.cbegin(); it != delta.words.cend(); ++it)
+        words.push_back(it);
+    std::sort(words.begin(), words.end(),
+              [](const auto &a, const auto &b) { return a.value().used < b.value().used; });
+    for (const auto &it : words) {
+        const QString &key = it.key();
+        const WordDelta &d = it.value();
+        const quint32 now = ++m_clock;
+        const int id = slotFor(key, d.written);
+        Slot &slot = m_slots[id];
+        slot.written = d.written == key ? slot.key : d.written;
+        if (slot.live) {
+            // A word this model first kept with 0 was known here already:
+            // its first use counts.
+            slot.count = addCounts(slot.count, addCounts(d.added, d.startedAtZero ? 1 : 0));
+            slot.used = now;
+            syncRanked(id);
+        } else {
+            makeLive(id, d.added, now);
+        }
+    }
+    std::vector<QHash<QString, PairDelta>::const_iterator> pairs;
+    for (auto it = delta.pairs.cbegin(); it != delta.pairs.cend(); ++it)
+        pairs.push_back(it);
+    std::sort(pairs.begin(), pairs.end(),
+              [](const auto &a, const auto &b) { return a.value().used < b.value().used; });
+    for (const auto &it : pairs) {
+        const qsizetype tab = it.key().indexOf(u'\t');
+        const QStringView previous = QStringView(it.key()).left(tab);
+        const int p = previous == sentenceStart() ? 0 : find(previous);
+        const int w = find(QStringView(it.key()).mid(tab + 1));
+        if (p < 0 || w <= 0 || !m_slots[w].live || m_slots[w].count == 0
+            || (p > 0 && (!m_slots[p].live || m_slots[p].count == 0)))
+            continue;
+        addPair(p, w, it.value().added, ++m_clock);
+    }
+    m_changed = true;
 }
 
 void LearnedModel::rebuildSorted()
@@ -551,7 +618,16 @@ QList<LearnedModel::Word> LearnedModel::words() const
 
 void LearnedModel::forget(const QString &word)
 {
-    const int id = find(lowered(word));
+    const QString key = lowered(word);
+    m_delta.words.remove(key);
+    m_delta.pairs.removeIf([&key](const auto &pair) {
+        const qsizetype tab = pair.key().indexOf(u'\t');
+        return QStringView(pair.key()).left(tab) == key
+               || QStringView(pair.key()).mid(tab + 1) == key;
+    });
+    m_delta.forgotten.insert(key);
+    m_changed = true;
+    const int id = find(key);
     if (id <= 0)
         return;
     Slot &slot = m_slots[id];
@@ -610,80 +686,109 @@ QString LearnedModel::toText() const
 
 void LearnedModel::fromText(QStringView text)
 {
+    fromText(text, nullptr);
+}
+
+void LearnedModel::fromText(QStringView text, const std::atomic_bool *stop)
+{
     clear();
     m_bulk = true;
-    forEachLine(text, [this](QStringView line) {
-        QStringView f[3];
-        int n = 0;
-        if (!splitFields(line, f, &n))
-            return;
-        const qint64 count = parseCount(f[0]);
-        if (count < 0)
-            return;
-        if (n == 2) {
-            if (!Learning::isLearnable(f[1]))
-                return;
-            const int id = slotForWritten(f[1]);
-            Slot &slot = m_slots[id];
-            if (slot.written != f[1])
-                slot.written = slot.key == f[1] ? slot.key : f[1].toString();
-            makeLive(id, quint32(count), ++m_clock);
-            return;
-        }
-        if (count == 0 || !isPreviousField(f[1]) || !Learning::isLearnable(f[2]))
-            return;
-        const int p = f[1] == sentenceStart() ? 0 : slotForWritten(f[1]);
-        addPair(p, slotForWritten(f[2]), quint32(count), ++m_clock);
-    });
+    forEachLine(
+            text,
+            [this](QStringView line) {
+                QStringView f[3];
+                int n = 0;
+                if (!splitFields(line, f, &n))
+                    return;
+                const qint64 count = parseCount(f[0]);
+                if (count < 0)
+                    return;
+                if (n == 2) {
+                    if (!Learning::isLearnable(f[1]))
+                        return;
+                    const int id = slotForWritten(f[1]);
+                    Slot &slot = m_slots[id];
+                    if (slot.written != f[1])
+                        slot.written = slot.key == f[1] ? slot.key : f[1].toString();
+                    makeLive(id, quint32(count), ++m_clock);
+                    return;
+                }
+                if (count == 0 || !isPreviousField(f[1]) || !Learning::isLearnable(f[2]))
+                    return;
+                const int p = f[1] == sentenceStart() ? 0 : slotForWritten(f[1]);
+                addPair(p, slotForWritten(f[2]), quint32(count), ++m_clock);
+            },
+            stop);
     finishBulk();
     trimToCaps();
     m_changed = false;
 }
 
-bool LearnedModel::load(const QString &path)
+LearnedModel::Stamp LearnedModel::stampOf(const QString &path)
 {
-    if (!QFileInfo::exists(path)) {
-        clear();
-        m_changed = false;
+    Stamp stamp;
+    stamp.path = path;
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = st.st_size;
+    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.inode = st.st_ino;
+    return stamp;
+}
+
+bool LearnedModel::load(const QString &path, const std::atomic_bool *stop)
+{
+    // Taken before reading: a change made while the file is read shows as
+    // a change at the next save.
+    const Stamp stamp = stampOf(path);
+    clear();
+    m_changed = false;
+    m_stamp = stamp;
+    m_unreadable = false;
+    if (!QFileInfo::exists(path))
         return true;
-    }
-    const auto text = TextFile::read(path, kLargestFile);
-    if (!text) {
-        clear();
-        m_changed = false;
-        return false;
-    }
-    fromText(*text);
-    return true;
+    bool whole = false;
+    const auto text = TextFile::read(path, kLargestFile, &whole);
+    if (text)
+        fromText(*text, stop);
+    m_stamp = stamp;
+    m_unreadable = !text || !whole || (stop && stop->load());
+    return !m_unreadable;
 }
 
 bool LearnedModel::save(const QString &path)
 {
-    constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    // A new file is made empty and private first: the atomic write keeps the
-    // permissions of the file it replaces, so the words are never readable by
-    // others, not even for a moment.
-    if (!QFileInfo::exists(path)) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
-            return false;
-        file.close();
-    } else if (!QFile::setPermissions(path, ownerOnly)) {
+    if (m_unreadable)
         return false;
+    if (!(stampOf(path) == m_stamp)) {
+        // Written by someone else since, or never read here: what is there
+        // now, plus what was learned and forgotten here since.
+        LearnedModel merged(m_wordCap, m_pairCap);
+        if (!merged.load(path))
+            return false;
+        merged.absorb(m_delta);
+        merged.trimToCaps();
+        merged.m_delta = std::move(m_delta);
+        *this = std::move(merged);
     }
     if (!TextFile::write(path, toText()))
         return false;
-    QFile::setPermissions(path, ownerOnly);
+    m_delta = Delta();
     m_changed = false;
+    m_stamp = stampOf(path);
     return true;
 }
 
 bool LearnedModel::forgetAll(LearnedModel &model, const QString &path)
 {
     model.clear();
-    if (QFileInfo::exists(path) && !QFile::remove(path))
+    if ((QFileInfo::exists(path) || QFileInfo(path).isSymLink()) && !QFile::remove(path))
         return false;
     model.m_changed = false;
+    model.m_unreadable = false;
+    model.m_stamp = stampOf(path);
     return true;
 }
 
@@ -768,7 +873,7 @@ int StaticPairs::slotFor(QStringView word, bool written)
     return int(m_keys.size() - 1);
 }
 
-void StaticPairs::fromText(QStringView text)
+void StaticPairs::fromText(QStringView text, const std::atomic_bool *stop)
 {
     m_words.clear();
     m_formKnown.clear();
@@ -778,18 +883,21 @@ void StaticPairs::fromText(QStringView text)
     m_totals.clear();
     m_pairCount = 0;
     slotFor(sentenceStart(), true);
-    forEachLine(text, [this](QStringView line) {
-        QStringView f[3];
-        int n = 0;
-        if (!splitFields(line, f, &n) || n != 3)
-            return;
-        const qint64 count = parseCount(f[0]);
-        if (count <= 0 || !isPreviousField(f[1]) || !Learning::isLearnable(f[2]))
-            return;
-        const int p = slotFor(f[1], false);
-        const int w = slotFor(f[2], true);
-        m_successors[p].push_back({ w, quint32(count), headOf(m_keys.at(w)) });
-    });
+    forEachLine(
+            text,
+            [this](QStringView line) {
+                QStringView f[3];
+                int n = 0;
+                if (!splitFields(line, f, &n) || n != 3)
+                    return;
+                const qint64 count = parseCount(f[0]);
+                if (count <= 0 || !isPreviousField(f[1]) || !Learning::isLearnable(f[2]))
+                    return;
+                const int p = slotFor(f[1], false);
+                const int w = slotFor(f[2], true);
+                m_successors[p].push_back({ w, quint32(count), headOf(m_keys.at(w)) });
+            },
+            stop);
     m_totals.assign(m_successors.size(), 0.0);
     for (std::size_t p = 0; p < m_successors.size(); ++p) {
         auto &list = m_successors[p];
@@ -812,11 +920,11 @@ void StaticPairs::fromText(QStringView text)
     }
 }
 
-bool StaticPairs::load(const QString &path)
+bool StaticPairs::load(const QString &path, const std::atomic_bool *stop)
 {
     const auto text = TextFile::read(path, kLargestFile);
-    fromText(text ? QStringView(*text) : QStringView());
-    return text.has_value();
+    fromText(text ? QStringView(*text) : QStringView(), stop);
+    return text.has_value() && !(stop && stop->load());
 }
 
 void StaticPairs::successors(const QString &previous, const QString &prefix, int limit,

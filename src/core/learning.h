@@ -12,7 +12,7 @@
 //   At a commit point (speak, save, copy, send, clear, close), unless paused:
 //     Learning::learnCommit(model, lastCommitted, text, shipped);
 //     lastCommitted = text;        // "" after a clear, the opened text after an open
-//     model.save(path);
+//     model.save(path);            // never when load() said the file could not be read
 //
 //   Whenever the typed word changes, with "Learn from my writing" on:
 //     const QString previous = Learning::previousWord(textBeforeTheTypedWord);
@@ -31,16 +31,24 @@
 // order of the lines is the only record of age.  A word that is not in the
 // shipped lists is kept with the count 0 after its first use: it is remembered
 // but not offered, and its second use makes the count 1.  That keeps typing
-// slips out of the suggestions.  The file is written atomically and readable
-// by the user alone.
+// slips out of the suggestions.  The file is written atomically; a new one is
+// readable by the user alone.
+//
+// More than one writer may keep the same file (two Plumtypes on one folder, or
+// the settings window while learning is off): a save re-reads the file when it
+// changed since this model read or wrote it, adds what this model learned and
+// forgot since then, and writes the sum, so that no count is lost.  A file
+// that could not be read whole is never written over.
 
 #include "textfile.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
+#include <atomic>
 #include <vector>
 
 class WordTable;
@@ -155,14 +163,23 @@ public:
 
     // Reads the file; a missing file gives an empty model and true.  Lines
     // that do not make sense are skipped.  False when the file exists but
-    // cannot be read (the model is then empty).
-    bool load(const QString &path);
-    // Replaces the file atomically, readable by the user alone.
+    // cannot be read whole: it cannot be opened or read, it is larger than
+    // kLargestFile, or `stop` was set meanwhile.  The model then holds what
+    // could be read and is never saved (save() refuses).
+    bool load(const QString &path, const std::atomic_bool *stop = nullptr);
+    // False while the model holds a file that could not be read whole.
+    bool isSavable() const { return !m_unreadable; }
+    // Writes the file atomically: the file as it is now plus what was
+    // learned and forgotten here since the last load or save (see the top of
+    // this file).  The model then holds that sum.  False, the file unchanged,
+    // when the model is not savable, the file now cannot be read whole, or it
+    // cannot be written.
     bool save(const QString &path);
     // Empties the model and deletes the file.  False when the file stays.
     static bool forgetAll(LearnedModel &model, const QString &path);
 
-    // The file's text for this model, and reading one back.
+    // The file's text for this model, and reading one back (the model is
+    // then that text, with nothing learned on top).
     QString toText() const;
     void fromText(QStringView text);
 
@@ -209,6 +226,44 @@ private:
         quint32 used;
     };
 
+    // What was learned and forgotten since the file was last read or
+    // written.  Words by key: uses counted as the model counted them, and
+    // whether the model first kept the word with the count 0 (a word it did
+    // not know yet); pairs by previous key and word key.  `used` orders them.
+    struct WordDelta
+    {
+        QString written;
+        quint32 added = 0;
+        bool startedAtZero = false;
+        quint32 used = 0;
+    };
+    struct PairDelta
+    {
+        quint32 added = 0;
+        quint32 used = 0;
+    };
+    struct Delta
+    {
+        QHash<QString, WordDelta> words;
+        QHash<QString, PairDelta> pairs; // previous key + '\t' + word key
+        QSet<QString> forgotten;         // keys forgotten before the uses above
+        bool isEmpty() const { return words.isEmpty() && pairs.isEmpty() && forgotten.isEmpty(); }
+    };
+    // The file as this model last read or wrote it.
+    struct Stamp
+    {
+        QString path;
+        bool exists = false;
+        qint64 size = 0;
+        qint64 modified = 0; // nanoseconds
+        quint64 inode = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+    static Stamp stampOf(const QString &path);
+    // Adds a delta on top of the model, as if its uses happened now.
+    void absorb(const Delta &delta);
+    void fromText(QStringView text, const std::atomic_bool *stop);
+
     int slotFor(const QString &key, const QString &written);
     // The slot of a word as read from a file, made when it is new.
     int slotForWritten(QStringView written);
@@ -232,6 +287,9 @@ private:
     quint32 m_clock = 0;
     bool m_changed = false;
     bool m_bulk = false; // reading a file: sorting waits for the end
+    bool m_unreadable = false;
+    Delta m_delta;
+    Stamp m_stamp;
 };
 
 // Word pairs counted in a large body of published English, shipped as
@@ -242,9 +300,10 @@ class StaticPairs
 public:
     static constexpr qint64 kLargestFile = TextFile::kLargestReadable;
 
-    // False when the file cannot be read (the pairs are then empty).
-    bool load(const QString &path);
-    void fromText(QStringView text);
+    // False when the file cannot be read or `stop` was set meanwhile (the
+    // pairs are then empty or partly read).
+    bool load(const QString &path, const std::atomic_bool *stop = nullptr);
+    void fromText(QStringView text, const std::atomic_bool *stop = nullptr);
     bool isEmpty() const { return m_pairCount == 0; }
     int pairCount() const { return m_pairCount; }
 

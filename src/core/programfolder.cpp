@@ -1,12 +1,12 @@
 #include "programfolder.h"
 
+#include "filewrite.h"
 #include "folderlookup.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 namespace ProgramFolder {
@@ -18,17 +18,10 @@ bool copyFile(const QString &from, const QString &to)
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    if (!QDir().mkpath(QFileInfo(to).absolutePath()))
-        return false;
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
     const QByteArray bytes = in.readAll();
-    if (out.write(bytes) != bytes.size() || !out.flush()) {
-        out.cancelWriting();
+    if (in.error() != QFileDevice::NoError)
         return false;
-    }
-    return out.commit();
+    return FileWrite::makeFolder(QFileInfo(to).absolutePath()) && FileWrite::replace(to, bytes);
 }
 
 } // namespace
@@ -36,7 +29,7 @@ bool copyFile(const QString &from, const QString &to)
 Result layOut(const QString &shipped, const QString &target)
 {
     Result result;
-    QDir().mkpath(target);
+    FileWrite::makeFolder(target);
     const QDir base(shipped);
     QDirIterator it(shipped, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden,
                     QDirIterator::Subdirectories);
@@ -48,10 +41,12 @@ Result layOut(const QString &shipped, const QString &target)
         const QString from = shipped + u'/' + relative;
         const QString to = FolderLookup::resolve(target, relative);
         if (QFileInfo(from).isDir()) {
-            if (!QFileInfo::exists(to) && !QDir().mkpath(to))
+            if (!FileWrite::makeFolder(to))
                 result.failed.append(relative);
             continue;
         }
+        // A link that leads nowhere is no file of the user's: it is not
+        // followed (see FileWrite::target), and the copy fails.
         if (QFileInfo::exists(to))
             continue;
         if (copyFile(from, to))

@@ -51,13 +51,20 @@ std::optional<ScreenSize> read(const QString &path)
     // Four short lines: whatever stands beyond the first few kilobytes is
     // not a size, however large the file.
     const auto lines = TextFile::readLines(path, 4096);
-    if (!lines || lines->size() < 4)
+    if (!lines)
+        return std::nullopt;
+    return fromLines(*lines);
+}
+
+std::optional<ScreenSize> fromLines(const QStringList &lines)
+{
+    if (lines.size() < 4)
         return std::nullopt;
     ScreenSize s;
-    s.windowHeight = leadingNumber(lines->at(0));
-    s.windowWidth = leadingNumber(lines->at(1));
-    s.keyHeight = leadingNumber(lines->at(2));
-    s.keyWidth = leadingNumber(lines->at(3));
+    s.windowHeight = leadingNumber(lines.at(0));
+    s.windowWidth = leadingNumber(lines.at(1));
+    s.keyHeight = leadingNumber(lines.at(2));
+    s.keyWidth = leadingNumber(lines.at(3));
     if (!(s.windowHeight > 0) || !(s.windowWidth > 0) || !std::isfinite(s.windowHeight)
         || !std::isfinite(s.windowWidth))
         return std::nullopt;

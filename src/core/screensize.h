@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -30,6 +31,8 @@ inline constexpr double kMinKeyHeight = 300;
 // gives 0.  nullopt when the file cannot be read, has fewer than four lines,
 // or gives no positive, finite window size.
 std::optional<ScreenSize> read(const QString &path);
+// The same from the file's lines.
+std::optional<ScreenSize> fromLines(const QStringList &lines);
 
 // The size to open the window with: the saved one where it is usable, a
 // window larger than the available screen area shrunk to fit it, and the

@@ -1,8 +1,8 @@
 #include "textfile.h"
 
+#include "filewrite.h"
+
 #include <QFile>
-#include <QSaveFile>
-#include <QStringDecoder>
 
 namespace TextFile {
 
@@ -121,15 +121,34 @@ QByteArray encode(const QString &text)
     return utf8(text);
 }
 
-std::optional<QString> read(const QString &path, qint64 maxBytes)
+std::optional<QString> read(const QString &path, qint64 maxBytes, bool *whole)
 {
+    if (whole)
+        *whole = false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return std::nullopt;
-    if (maxBytes < 0)
-        return decode(file.readAll());
-    QByteArray bytes = file.read(maxBytes);
-    if (!file.atEnd()) {
+    QByteArray bytes;
+    if (maxBytes < 0) {
+        bytes = file.readAll();
+    } else {
+        // Not a buffer of the limit's size for a small file: the file's own
+        // size first, then what it may have grown by, up to the limit.
+        const qint64 first = file.isSequential() ? 64 * 1024 : file.size();
+        bytes = file.read(std::min(maxBytes, first));
+        while (bytes.size() < maxBytes && !file.atEnd() && file.error() == QFileDevice::NoError) {
+            const QByteArray more = file.read(std::min<qint64>(maxBytes - bytes.size(), 1 << 20));
+            if (more.isEmpty())
+                break;
+            bytes += more;
+        }
+    }
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    const bool all = maxBytes < 0 || file.atEnd();
+    if (whole)
+        *whole = all;
+    if (!all) {
         // Only whole lines of a file that goes on: a cut character would
         // make the whole text read as another encoding.
         const qsizetype end = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
@@ -195,16 +214,7 @@ QString joinLines(const QStringList &lines)
 
 bool write(const QString &path, const QString &text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = encode(text);
-    // A short write shows only when the buffer goes out: flush before commit.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return FileWrite::replace(path, encode(text));
 }
 
 bool append(const QString &path, const QString &addition)
@@ -212,9 +222,11 @@ bool append(const QString &path, const QString &addition)
     QByteArray old;
     if (QFile::exists(path)) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return false;
         old = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return false;
     }
     // A file edited by hand may lack its final line break: without one the
     // new text would be glued to the last line.  A byte-order mark alone is
@@ -233,15 +245,117 @@ bool append(const QString &path, const QString &addition)
         if (!isUtf8Text(bytes))
             bytes = old + toWindows1252(text);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    return FileWrite::replace(path, bytes);
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Does the file end inside a UTF-8 character (a lead byte without all of its
+// continuation bytes)?
+bool endsInsideCharacter(const QByteArray &tail)
+{
+    qsizetype lead = tail.size();
+    while (lead > 0 && tail.size() - lead < 3
+           && (static_cast<unsigned char>(tail[lead - 1]) & 0xC0) == 0x80)
+        --lead;
+    if (lead == 0)
         return false;
-    // A short write shows only when the buffer goes out: flush before commit.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
+    const auto first = static_cast<unsigned char>(tail[lead - 1]);
+    const qsizetype length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    return length > 1 && tail.size() - (lead - 1) < length;
+}
+
+} // namespace
+
+LineReader::LineReader(const QString &path, qint64 chunkBytes)
+    : m_file(path), m_chunk(std::max<qint64>(chunkBytes, 1))
+{
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return;
+    // The first pass decides the encoding as decode() does for the whole
+    // file: UTF-8 behind a byte-order mark when the rest is valid UTF-8, else
+    // UTF-8 when it holds non-ASCII bytes and is valid, else Windows-1252.
+    const bool bom = m_file.read(3) == "\xEF\xBB\xBF";
+    if (!m_file.seek(bom ? 3 : 0))
+        return;
+    QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    bool nonAscii = false;
+    QByteArray tail;
+    while (!m_file.atEnd()) {
+        const QByteArray bytes = m_file.read(m_chunk);
+        if (m_file.error() != QFileDevice::NoError || bytes.isEmpty())
+            return;
+        nonAscii = nonAscii || hasNonAscii(bytes);
+        if (nonAscii && !check.hasError()) {
+            const QString decoded = check.decode(bytes);
+            Q_UNUSED(decoded);
+        }
+        tail = (tail + bytes).right(4);
+    }
+    const bool valid = !check.hasError() && !endsInsideCharacter(tail);
+    m_utf8 = bom ? valid : nonAscii && valid;
+    if (!m_file.seek(m_utf8 && bom ? 3 : 0))
+        return;
+    m_decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    m_ok = true;
+}
+
+bool LineReader::fill()
+{
+    if (m_atEnd)
+        return false;
+    const QByteArray bytes = m_file.read(m_chunk);
+    if (m_file.error() != QFileDevice::NoError) {
+        m_ok = false;
+        m_atEnd = true;
         return false;
     }
-    return file.commit();
+    if (bytes.isEmpty()) {
+        m_atEnd = true;
+        return false;
+    }
+    m_text.remove(0, m_pos);
+    m_pos = 0;
+    m_text += m_utf8 ? QString(m_decoder.decode(bytes)) : fromWindows1252(bytes);
+    return true;
+}
+
+bool LineReader::next(QString *line)
+{
+    if (!m_ok)
+        return false;
+    qsizetype from = m_pos;
+    for (;;) {
+        for (qsizetype i = from; i < m_text.size(); ++i) {
+            const QChar c = m_text.at(i);
+            if (c != u'\r' && c != u'\n')
+                continue;
+            // A CR at the end of what is read may be the first half of CR LF.
+            if (c == u'\r' && i + 1 == m_text.size() && !m_atEnd) {
+                const qsizetype at = i - m_pos;
+                fill();
+                if (!m_ok)
+                    return false;
+                i = m_pos + at;
+            }
+            *line = m_text.mid(m_pos, i - m_pos);
+            if (c == u'\r' && i + 1 < m_text.size() && m_text.at(i + 1) == u'\n')
+                ++i;
+            m_pos = i + 1;
+            return true;
+        }
+        from = m_text.size() - m_pos;
+        if (!fill()) {
+            if (!m_ok || m_pos >= m_text.size())
+                return false;
+            *line = m_text.mid(m_pos);
+            m_pos = m_text.size();
+            return true;
+        }
+        from += m_pos;
+    }
 }
 
 } // namespace TextFile

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <optional>
@@ -25,12 +27,19 @@ QByteArray toWindows1252(const QString &text);
 // Larger than any real keyboard, word list or settings file: readers of those
 // stop there, so that a stray huge file costs little time and memory.
 inline constexpr qint64 kLargestReadable = 4 * 1024 * 1024;
+// Plumtype's settings file holds a few dozen short lines; a larger file than
+// this is none of its own and is not read.
+inline constexpr qint64 kLargestSettingsFile = 256 * 1024;
+// Texts typed on an on-screen keyboard are short; a saved text larger than
+// this is not opened (the typing area would take many seconds to show it).
+inline constexpr qint64 kLargestSavedText = 1024 * 1024;
 
-// The whole file decoded; nullopt when it cannot be opened.  With a limit, at
-// most that many bytes are read, ending at the last line break within them,
-// so that no line is cut; a first line longer than the limit is cut, but not
-// inside a character.
-std::optional<QString> read(const QString &path, qint64 maxBytes = -1);
+// The whole file decoded; nullopt when it cannot be opened or read.  With a
+// limit, at most that many bytes are read, ending at the last line break
+// within them, so that no line is cut; a first line longer than the limit is
+// cut, but not inside a character.  `whole`, when given, tells whether the
+// text is the whole file (false when the limit cut it).
+std::optional<QString> read(const QString &path, qint64 maxBytes = -1, bool *whole = nullptr);
 
 // The lines of a text, split at CR LF, LF or a lone CR, line ends dropped.  A
 // final line end adds no empty line.
@@ -42,15 +51,43 @@ std::optional<QStringList> readLines(const QString &path, qint64 maxBytes = -1);
 // Joins the lines with CR LF behind each one.
 QString joinLines(const QStringList &lines);
 
-// Replaces the file atomically with the encoded text.  Creates missing folders
-// only when asked to.  Returns false when the file could not be written; the old
-// file is then untouched.
+// Replaces the file atomically with the encoded text (FileWrite::replace: no
+// symbolic link leads the write out of the file's folder).  Returns false
+// when the file could not be written; the old file is then untouched.
 bool write(const QString &path, const QString &text);
 
 // Adds text at the end of the file (created when missing), keeping the file's
 // own encoding where the new text allows it.  When the file does not end with
 // a line break, one is put first, so that the text starts on a line of its
-// own.  The file is replaced atomically.
+// own.  The file is replaced atomically, as by write.
 bool append(const QString &path, const QString &text);
+
+// A file read line by line, the lines readLines would give, without holding
+// the whole file: for files of any size.  The encoding is decided as decode
+// decides it, by a first pass over the bytes.
+class LineReader
+{
+public:
+    // `chunkBytes`: how much is read at a time.
+    explicit LineReader(const QString &path, qint64 chunkBytes = 64 * 1024);
+
+    // False when the file could not be opened or read.
+    bool isOk() const { return m_ok; }
+    // The next line, without its line end; false at the end of the file or
+    // when it could not be read (isOk() then is false).
+    bool next(QString *line);
+
+private:
+    bool fill();
+
+    QFile m_file;
+    qint64 m_chunk;
+    bool m_ok = false;
+    bool m_utf8 = false;
+    bool m_atEnd = false;
+    QStringDecoder m_decoder;
+    QString m_text; // decoded, from m_pos on not taken yet
+    qsizetype m_pos = 0;
+};
 
 } // namespace TextFile

@@ -1,9 +1,17 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
+
+#include <memory>
+
+namespace TextFile {
+class LineReader;
+}
 
 // Wordloom's import: a text file of titled word lists becomes keyboard files,
 // pages of 110 word keys for every list and one group keyboard that links to
@@ -21,10 +29,32 @@ inline constexpr int kPageSize = 110;
 struct WordList
 {
     QString title;
-    QStringList words;
+    QStringList words; // empty from a reader that only counts
+    // The words that differ once trimmed of spaces and put in lower case:
+    // the keys the list makes (from a reader that only counts).
+    qsizetype distinct = 0;
 };
 
-// The lists that a blank line closes.  Further blank lines end nothing.
+// The lists of an input, one line at a time: a blank line closes the list
+// that is open.  Further blank lines end nothing.
+class ListReader
+{
+public:
+    // A reader that only counts keeps no words, and counts the distinct ones.
+    enum class Words { Keep, Count };
+    explicit ListReader(Words words = Words::Keep) : m_count(words == Words::Count) { }
+
+    // True when `line` closes a list, which `closed` then holds.
+    bool add(const QString &line, WordList *closed);
+
+private:
+    WordList m_current;
+    bool m_open = false;
+    bool m_count;
+    QSet<QString> m_seen;
+};
+
+// The lists that a blank line closes.
 QList<WordList> readLists(const QStringList &lines);
 
 // The words a list's keys type: a word that equals an earlier one once
@@ -63,9 +93,26 @@ struct Plan
 // one's is the file written.
 Plan plan(const QList<WordList> &lists, const QString &groupName);
 
+// One list's keyboards: its title as its keys show it, the file name stem,
+// the words of its keys, and how many pages of kPageSize they fill.
+struct ListPages
+{
+    QString title;
+    QString base;
+    QStringList keys;
+    qsizetype pages = 1;
+};
+// The list numbered `number` (from 1) in the input.
+ListPages listPages(const WordList &list, qsizetype number);
+QString pageFileName(const ListPages &list, qsizetype page);
+QStringList pageLines(const ListPages &list, qsizetype page, const QString &groupLink);
+
 // One import, written a few keyboards at a time so that a window can show its
 // progress.  Every file is replaced whole or not at all; the group keyboard
-// comes last, so it never links to a page that was not written.
+// comes last, so it never links to a page that was not written.  The input is
+// read as a stream, twice (once to find every file name and check it, once to
+// write), so that its size costs time but not memory: only the list being
+// written is held.
 class Import
 {
 public:
@@ -73,13 +120,14 @@ public:
     // disk, which takes several files at once almost as fast as one.
     static constexpr int kWriters = 8;
 
-    // Reads the word-list file and works out every keyboard; nothing is
-    // written yet.  error() tells when there is nothing to write.
+    // Reads the word-list file and works out every keyboard's name; nothing
+    // is written yet.  error() tells when there is nothing to write.
     Import(const QString &inputPath, const QString &groupName, const QString &folder);
+    ~Import();
 
     // Why the import cannot go on, naming the file; empty while all is well.
     const QString &error() const { return m_error; }
-    qsizetype total() const { return m_plan.keyboards.size(); }
+    qsizetype total() const { return m_total; }
     qsizetype done() const { return m_next; }
     bool atEnd() const { return !m_error.isEmpty() || m_next >= total(); }
 
@@ -95,11 +143,35 @@ public:
     const QStringList &written() const { return m_written; }
 
 private:
+    void survey();
+    // The next keyboard to write, the group keyboard last; false after it.
+    bool nextKeyboard(Keyboard *keyboard);
+    // The file of that name in the folder, in the letter case it has there.
+    QString pathOf(const QString &fileName);
+    QString failureMessage(const QString &failedName, bool isGroup) const;
+
+    QString m_input;
     QString m_folder;
-    Plan m_plan;
+    QString m_groupFile;
+    QString m_groupLink;
+    QStringList m_groupLines;
     QString m_error;
+    qsizetype m_total = 0;
     qsizetype m_next = 0;
     QStringList m_written;
+    // Lower-case file name -> the list and page that writes it: where two
+    // lists make one name, the later one's page.
+    QHash<QString, quint64> m_lastWriter;
+    // The folder's entries: exact names, and lower case -> name.
+    QSet<QString> m_names;
+    QHash<QString, QString> m_lowerNames;
+    // The writing pass.
+    std::unique_ptr<TextFile::LineReader> m_reader;
+    ListReader m_lists;
+    qsizetype m_listNumber = 0;
+    ListPages m_list;
+    qsizetype m_page = 0; // the last page of m_list handed out
+    bool m_groupHandedOut = false;
     QThreadPool m_writers;
 };
 

@@ -1,10 +1,10 @@
 #include "wordlists.h"
 
+#include "filewrite.h"
 #include "folderlookup.h"
 #include "textfile.h"
 #include "textrules.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -54,7 +54,7 @@ QString WordTable::listFileName(int letter, int length)
 void WordTable::load(const QString &wordsFolder, bool mayWrite)
 {
     const QString userPath = FolderLookup::resolve(wordsFolder, userFileName());
-    if (mayWrite && !QFileInfo::exists(userPath) && QDir().mkpath(wordsFolder))
+    if (mayWrite && !QFileInfo::exists(userPath) && FileWrite::makeFolder(wordsFolder))
         TextFile::write(userPath,
                         TextFile::joinLines({ QString::fromUtf16(WordLists::kFirstUserWord) }));
 

@@ -40,6 +40,7 @@
 #include <QVariant>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -186,6 +187,9 @@ public:
     void okayprompt(const QString &message);
     // Sleeps until `done` holds or the window closes; false when it closed.
     bool waitUntil(const std::function<bool()> &done);
+    // A notice on the Okay keyboard, shown as soon as nothing else waits for
+    // the user (start-up over, no prompt, editor or game); several in turn.
+    void noticeWhenFree(const QString &message);
 
     // The name entry on the FileNaming keyboard that the saves share.
     struct NameRequest
@@ -320,6 +324,9 @@ private:
     QString m_programFolder;
     QString m_readOnlyReason;
     bool m_readOnlyTold = false;
+    void showNotices();
+    QStringList m_notices; // waiting for noticeWhenFree
+    QTimer m_noticeTimer;
     QWidget *m_client = nullptr;
     QWidget *m_keyPanel = nullptr; // holds Command1
     int m_lastFontSize = 9;
@@ -492,8 +499,15 @@ private:
     // A click on a next-word suggestion: the word goes in as a word key's.
     void insertNextWord(const QString &word);
 
+    // Closing while the model is still read: what was typed is added to
+    // the file all the same, and the reading stops.
+    void learnBeforeLoaded();
+
     std::unique_ptr<LearnedModel> m_learned;
     std::unique_ptr<StaticPairs> m_staticPairs;
+    // The file could not be read whole: no learning this session.
+    bool m_learnedUnreadable = false;
+    std::shared_ptr<std::atomic_bool> m_learnStop = std::make_shared<std::atomic_bool>(false);
     std::unique_ptr<ShippedWords> m_shippedWords;
     class QThread *m_learnLoader = nullptr;
     QString m_lastCommitted;    // the typing area at the last commit

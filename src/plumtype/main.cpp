@@ -1,21 +1,29 @@
 #include "form1.h"
 
 #include "desktopsession.h"
-
+#include "filewrite.h"
+#include "folderlookup.h"
 #include "pictograms.h"
 #include "programfolder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QThread>
 
 #include <csignal>
+#include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -67,13 +75,19 @@ void preferXWayland()
 }
 
 // A termination signal closes the window as the close box does, so that the
-// keys Plumtype holds are let go and nothing learned is lost.
+// keys Plumtype holds are let go and nothing learned is lost.  Should the
+// window's thread be stuck, the program ends anyway a few seconds later:
+// every file is replaced atomically, so that cuts none.
 int g_signalPipe[2] = { -1, -1 };
+constexpr unsigned kSignalGraceSeconds = 3;
+bool g_endedBySignal = false;
 
 void onSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    ::signal(SIGALRM, SIG_DFL);
+    ::alarm(kSignalGraceSeconds);
 }
 
 void closeOnSignals(QWidget *window)
@@ -85,6 +99,7 @@ void closeOnSignals(QWidget *window)
         char byte;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
         notifier->setEnabled(false);
+        g_endedBySignal = true;
         window->close();
         QCoreApplication::quit();
     });
@@ -94,6 +109,124 @@ void closeOnSignals(QWidget *window)
     action.sa_flags = SA_RESTART;
     for (const int signal : { SIGTERM, SIGINT, SIGHUP })
         ::sigaction(signal, &action, nullptr);
+}
+
+// One Plumtype a program folder: the first start holds a lock file in the
+// folder (a crashed Plumtype leaves it stale, and the next start takes it
+// over) and listens on a local socket named after the folder; a second start
+// asks the first to bring its window forward, and ends.
+const QString kLockFile = QStringLiteral(".plumtype.lock");
+constexpr int kAskFirstMs = 5000;
+
+QString instanceSocket(const QString &folder)
+{
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    const QString key = QString::fromLatin1(
+            QCryptographicHash::hash(QFile::encodeName(canonical.isEmpty() ? folder : canonical),
+                                     QCryptographicHash::Sha256)
+                    .toHex()
+                    .left(24));
+    // The user's runtime folder is theirs alone; elsewhere the name goes into
+    // the temporary folder with the user's number in it.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && runtime.size() < 60)
+        return runtime + QStringLiteral("/plumtype-") + key;
+    return QStringLiteral("plumtype-%1-%2").arg(::getuid()).arg(key);
+}
+
+enum class FolderClaim { Ours, Running, Unanswered, Unlocked };
+
+// `askFirst` false: a folder that another Plumtype holds is only reported.
+FolderClaim claimFolder(QLockFile &lock, const QString &socket, bool askFirst)
+{
+    lock.setStaleLockTime(0); // stale only when its Plumtype is gone
+    const QDeadlineTimer deadline(kAskFirstMs);
+    for (;;) {
+        if (lock.tryLock(0))
+            return FolderClaim::Ours;
+        if (lock.error() != QLockFile::LockFailedError)
+            return FolderClaim::Unlocked; // a folder that cannot be written
+        if (!askFirst)
+            return FolderClaim::Unanswered;
+        QLocalSocket first;
+        first.connectToServer(socket);
+        if (first.waitForConnected(500)) {
+            first.write("raise\n");
+            first.waitForBytesWritten(500);
+            first.waitForReadyRead(2000);
+            return FolderClaim::Running;
+        }
+        // The first may still be starting, or just have ended.
+        if (deadline.hasExpired())
+            return FolderClaim::Unanswered;
+        QThread::msleep(100);
+    }
+}
+
+void bringForward(QWidget *window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    // A window that keeps off the focus (wherever Plumtype types into other
+    // programs) is only raised: the focus stays where the user writes.
+    if (!window->testAttribute(Qt::WA_ShowWithoutActivating))
+        window->activateWindow();
+}
+
+std::unique_ptr<QLocalServer> listenForSecondStarts(const QString &socket, QWidget *window)
+{
+    auto server = std::make_unique<QLocalServer>();
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    // The lock is ours: a socket of that name is one a crashed Plumtype left.
+    QLocalServer::removeServer(socket);
+    if (!server->listen(socket)) {
+        QTextStream(stderr) << "plumtype: a second start cannot reach this one: "
+                            << server->errorString() << '\n';
+        return server;
+    }
+    QLocalServer *s = server.get();
+    QObject::connect(s, &QLocalServer::newConnection, window, [s, window] {
+        while (QLocalSocket *second = s->nextPendingConnection()) {
+            QObject::connect(second, &QLocalSocket::disconnected, second, &QObject::deleteLater);
+            const auto answer = [second, window] {
+                if (!second->canReadLine())
+                    return;
+                second->readAll();
+                bringForward(window);
+                second->write("raised\n");
+                second->flush();
+                second->disconnectFromServer();
+            };
+            QObject::connect(second, &QLocalSocket::readyRead, window, answer);
+            // What came with the connection is there already.
+            answer();
+        }
+    });
+    return server;
+}
+
+// What writes that were killed before their rename left behind: only the
+// temporary files of names Plumtype writes, in the folders it writes.
+void clearLeftovers(const QString &folder)
+{
+    struct Place
+    {
+        const char *relative;
+        QStringList names;
+    };
+    const Place places[] = {
+        { "",
+          { QStringLiteral("tmpkb.kbd"), QStringLiteral("screensize.dat"), QStringLiteral("*.url"),
+            QStringLiteral("*.bmp"), QStringLiteral("*.jpg") } },
+        { "Keyboards", { QStringLiteral("*.kbd") } },
+        { "words", { QStringLiteral("*.txt") } },
+        { "SavedText", { QStringLiteral("*.txt") } },
+    };
+    for (const Place &place : places) {
+        const QString path = FolderLookup::resolve(folder, QString::fromLatin1(place.relative));
+        FileWrite::clearLeftovers(path, place.names);
+    }
 }
 
 } // namespace
@@ -125,7 +258,32 @@ int main(int argc, char *argv[])
     // When that folder cannot be made or written, the shipped folder serves,
     // and nothing is saved.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    FileWrite::makeFolder(folder);
+    QLockFile lock(folder + u'/' + kLockFile);
+    const QString socket = instanceSocket(folder);
+    // A picture is taken only of a window of its own.
+    switch (claimFolder(lock, socket, !parser.isSet(screenshotOption))) {
+    case FolderClaim::Running:
+        QTextStream(stdout) << "plumtype: Plumtype is running already on " << folder
+                            << "; its window has been brought forward.\n";
+        return 0;
+    case FolderClaim::Unanswered:
+        QTextStream(stderr) << "plumtype: another Plumtype is using " << folder
+                            << (parser.isSet(screenshotOption) ? "\n" : " and does not answer\n");
+        return 1;
+    case FolderClaim::Ours:
+        QFile::setPermissions(folder + u'/' + kLockFile,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        // No write of ours can be under way: what killed ones left goes.
+        clearLeftovers(folder);
+        break;
+    case FolderClaim::Unlocked:
+        break;
+    }
     const ProgramFolder::Choice choice = ProgramFolder::choose(shippedData(), folder);
+    // The settings file's folder, made here for the user alone.
+    FileWrite::makeFolder(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                          + QStringLiteral("/plumtype"));
     // One line, however many files could not be copied.
     if (!choice.readOnlyReason.isEmpty()) {
         QTextStream(stderr) << "plumtype: nothing can be saved: " << choice.readOnlyReason << '\n';
@@ -136,11 +294,27 @@ int main(int argc, char *argv[])
 
     Form1 window(choice.folder, choice.readOnlyReason);
     closeOnSignals(&window);
+    std::unique_ptr<QLocalServer> server;
+    if (lock.isLocked())
+        server = listenForSecondStarts(socket, &window);
     // Closing the window ends the program, also while it is a tool window
     // (live typing), which does not count as the last window closed.
     QObject::connect(&window, &Form1::closing, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
     if (parser.isSet(screenshotOption))
         return screenshot(window, parser.value(screenshotOption));
-    return app.exec();
+    const int status = app.exec();
+    // The window has closed and saved what there was to save.  A new start
+    // may take the folder at once, while this one is still being torn down.
+    server.reset();
+    if (lock.isLocked())
+        lock.unlock();
+    // Ended by a signal (logout, kill), Plumtype does not wait for the
+    // libraries' own ends: the speech service's can take seconds.
+    if (g_endedBySignal) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::_exit(status);
+    }
+    return status;
 }

@@ -92,6 +92,9 @@ public:
     // The message on the Okay keyboard; returns once it is answered or the
     // window closes.
     void okayPrompt(const QString &message);
+    // The same message once the window is free to show it (not loading,
+    // no other prompt up); returns at once.
+    void noticeWhenFree(const QString &message);
     // Says `text` with the window's voice and returns at once; nothing
     // when there is no voice.
     void say(const QString &text);

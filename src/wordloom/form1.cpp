@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "filewrite.h"
 #include "wordimport.h"
 
 #include <QCloseEvent>
@@ -51,7 +52,7 @@ Form1::Form1(const QString &folder, QWidget *parent) : QWidget(parent), m_folder
     File1->setObjectName(QStringLiteral("File1"));
     Label2->setBuddy(File1);
 
-    const bool made = QDir().mkpath(m_folder);
+    const bool made = FileWrite::makeFolder(m_folder);
     folderLabel = new QLabel(this);
     folderLabel->setWordWrap(true);
     folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);

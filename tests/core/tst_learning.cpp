@@ -1,6 +1,8 @@
 #include "learning.h"
+#include "textfile.h"
 #include "wordlists.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +71,10 @@ private slots:
     void reading();
     void savedFileIsPrivate();
     void forgetting();
+    void merging_data();
+    void merging();
+    void unreadableNeverSaved_data();
+    void unreadableNeverSaved();
 };
 
 void TestLearning::cascade_data()
@@ -378,12 +384,16 @@ void TestLearning::savedFileIsPrivate()
     QVERIFY(writeBytes(old, "1\tcat\r\n"));
     QVERIFY(QFile::setPermissions(old, ownerOnly | QFileDevice::ReadOther));
 
+    // A new file is the user's alone; a file that is there keeps its
+    // permissions, and what it holds is added to.
     LearnedModel model = learned(u"the cat"_s);
-    for (const QString &path : { fresh, old }) {
-        QVERIFY(model.save(path));
-        QCOMPARE(QFile::permissions(path) & (ownerOnly | others), ownerOnly);
-        QCOMPARE(readBytes(path), QByteArray("1\tthe\r\n1\tcat\r\n1\t<s>\tthe\r\n1\tthe\tcat\r\n"));
-    }
+    QVERIFY(model.save(fresh));
+    QCOMPARE(QFile::permissions(fresh) & (ownerOnly | others), ownerOnly);
+    QCOMPARE(readBytes(fresh), QByteArray("1\tthe\r\n1\tcat\r\n1\t<s>\tthe\r\n1\tthe\tcat\r\n"));
+    LearnedModel other = learned(u"the cat"_s);
+    QVERIFY(other.save(old));
+    QCOMPARE(QFile::permissions(old) & (ownerOnly | others), ownerOnly | QFileDevice::ReadOther);
+    QCOMPARE(readBytes(old), QByteArray("1\tthe\r\n2\tcat\r\n1\t<s>\tthe\r\n1\tthe\tcat\r\n"));
 }
 
 void TestLearning::forgetting()
@@ -402,6 +412,119 @@ void TestLearning::forgetting()
     QVERIFY(!QFile::exists(path));
     QVERIFY(model.isEmpty());
     QCOMPARE(model.toText(), QString());
+}
+
+// Another writer changes the file after this model read it: the save keeps
+// what that writer put there and adds what was learned and forgotten here.
+void TestLearning::merging_data()
+{
+    QTest::addColumn<QByteArray>("before");  // the file when this model reads it
+    QTest::addColumn<QByteArray>("between"); // the file another writer left; empty: deleted
+    QTest::addColumn<QString>("text");       // learned here
+    QTest::addColumn<QStringList>("forget"); // forgotten here, before learning
+    QTest::addColumn<int>("wordCap");
+    QTest::addColumn<QStringList>("file"); // after the save
+
+    const int cap = LearnedModel::kWordCap;
+    QTest::newRow("the other writer's word stays")
+            << QByteArray() << QByteArray("1\tzebra\r\n") << u"the cat"_s << QStringList() << cap
+            << QStringList { u"1\tzebra"_s, u"1\tthe"_s, u"1\tcat"_s, u"1\t<s>\tthe"_s,
+                             u"1\tthe\tcat"_s };
+    QTest::newRow("counts add up")
+            << QByteArray("2\tcat\r\n") << QByteArray("5\tcat\r\n") << u"cat"_s << QStringList()
+            << cap << QStringList { u"6\tcat"_s, u"1\t<s>\tcat"_s };
+    QTest::newRow("pairs add up") << QByteArray()
+                                  << QByteArray("1\tthe\r\n1\tcat\r\n2\tthe\tcat\r\n")
+                                  << u"the cat"_s << QStringList() << cap
+                                  << QStringList { u"2\tthe"_s, u"2\tcat"_s, u"1\t<s>\tthe"_s,
+                                                   u"3\tthe\tcat"_s };
+    // A word of no list is kept with 0 at its first use: one use here and
+    // one there make two, so it is offered.
+    QTest::newRow("a slip's second use, one on each side")
+            << QByteArray() << QByteArray("0\tzebra\r\n") << u"zebra"_s << QStringList() << cap
+            << QStringList { u"1\tzebra"_s };
+    QTest::newRow("a slip used once here only")
+            << QByteArray() << QByteArray("1\tcat\r\n") << u"zebra"_s << QStringList() << cap
+            << QStringList { u"1\tcat"_s, u"0\tzebra"_s };
+    QTest::newRow("forgotten here, gone though the other used it")
+            << QByteArray("3\tdog\r\n") << QByteArray("4\tdog\r\n1\tcat\r\n1\tdog\tcat\r\n")
+            << QString() << QStringList { u"dog"_s } << cap << QStringList { u"1\tcat"_s };
+    QTest::newRow("forgotten, then used again")
+            << QByteArray("3\tdog\r\n") << QByteArray("4\tdog\r\n") << u"dog"_s
+            << QStringList { u"dog"_s } << cap << QStringList { u"1\tdog"_s, u"1\t<s>\tdog"_s };
+    QTest::newRow("the other forgot everything")
+            << QByteArray("2\tcat\r\n") << QByteArray() << u"the"_s << QStringList() << cap
+            << QStringList { u"1\tthe"_s, u"1\t<s>\tthe"_s };
+    // (A capped word's pairs stay until the pairs' own cap takes them.)
+    QTest::newRow("capped as ever: single uses go first")
+            << QByteArray() << QByteArray("5\tzebra\r\n5\tyak\r\n") << u"the"_s << QStringList()
+            << 2 << QStringList { u"5\tzebra"_s, u"5\tyak"_s, u"1\t<s>\tthe"_s };
+}
+
+void TestLearning::merging()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, between);
+    QFETCH(QString, text);
+    QFETCH(QStringList, forget);
+    QFETCH(int, wordCap);
+    QFETCH(QStringList, file);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Learned.txt"_s);
+    QVERIFY(writeBytes(path, before));
+    LearnedModel model(wordCap);
+    QVERIFY(model.load(path));
+    for (const QString &word : forget)
+        model.forget(word);
+    Learning::learn(model, text, shippedWords());
+    // The other writer replaces the file as Plumtype does, or deletes it.
+    QVERIFY(QFile::remove(path));
+    if (!between.isEmpty())
+        QVERIFY(TextFile::write(path, QString::fromLatin1(between)));
+    QVERIFY(model.save(path));
+    QCOMPARE(QString::fromLatin1(readBytes(path)).split(u"\r\n"_s, Qt::SkipEmptyParts), file);
+    // The model now holds the file, and a second save changes nothing.
+    QCOMPARE(lines(model), file);
+    QVERIFY(model.save(path));
+    QCOMPARE(QString::fromLatin1(readBytes(path)).split(u"\r\n"_s, Qt::SkipEmptyParts), file);
+}
+
+// A file that could not be read whole is never written over, whatever is
+// learned on top.
+void TestLearning::unreadableNeverSaved_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a folder in its place") << "folder";
+    QTest::newRow("cut at the read limit") << "large";
+    QTest::newRow("reading stopped") << "stopped";
+}
+
+void TestLearning::unreadableNeverSaved()
+{
+    QFETCH(QString, kind);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Learned.txt"_s);
+    QByteArray bytes = "2\tcat\r\n";
+    if (kind == u"folder")
+        QVERIFY(QDir(dir.path()).mkdir(u"Learned.txt"_s));
+    else if (kind == u"large")
+        bytes += QByteArray(LearnedModel::kLargestFile, 'x') + "\r\n1\tdog\r\n";
+    if (kind != u"folder")
+        QVERIFY(writeBytes(path, bytes));
+    std::atomic_bool stop(kind == u"stopped");
+    LearnedModel model;
+    QVERIFY(!model.load(path, &stop));
+    QVERIFY(!model.isSavable());
+    Learning::learn(model, u"the cat sat"_s, shippedWords());
+    QVERIFY(!model.save(path));
+    if (kind == u"folder")
+        QVERIFY(QFileInfo(path).isDir());
+    else
+        QVERIFY(readBytes(path) == bytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList { u"Learned.txt"_s });
 }
 
 QTEST_APPLESS_MAIN(TestLearning)

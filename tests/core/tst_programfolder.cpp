@@ -71,6 +71,9 @@ private slots:
     void shippedData();
     void choose_data();
     void choose();
+    void linksInTheFolder_data();
+    void linksInTheFolder();
+    void privateFolders();
 };
 
 void TestProgramFolder::copiesMissingFilesAndFolders()
@@ -263,6 +266,63 @@ void TestProgramFolder::choose()
     // No probe is left behind.
     if (canSave)
         QCOMPARE(tree(target), tree(shipped.path()));
+}
+
+// A link the user left in the program folder: one that leads out is never
+// written through (its copy fails), one to a file or folder inside is theirs.
+void TestProgramFolder::linksInTheFolder_data()
+{
+    QTest::addColumn<QString>("link");   // in the program folder
+    QTest::addColumn<QString>("target"); // as the link holds it
+    QTest::addColumn<bool>("failed");
+    QTest::addColumn<QString>("outside"); // what ../outside/victim.txt then holds
+
+    QTest::newRow("dangling, out of the folder")
+            << u"Keyboards/Numbers.kbd"_s << u"../../outside/made.kbd"_s << true << u"outside"_s;
+    QTest::newRow("to a file out of the folder")
+            << u"Keyboards/Numbers.kbd"_s << u"../../outside/victim.txt"_s << false << u"outside"_s;
+    QTest::newRow("dangling, inside")
+            << u"Keyboards/Numbers.kbd"_s << u"Numbers2.kbd"_s << false << u"outside"_s;
+}
+
+void TestProgramFolder::linksInTheFolder()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    QFETCH(bool, failed);
+    QFETCH(QString, outside);
+
+    QTemporaryDir shipped;
+    QTemporaryDir root;
+    QVERIFY(makeShipped(shipped.path()));
+    const QString folder = root.filePath(u"plumtype"_s);
+    QVERIFY(writeBytes(root.path(), u"outside/victim.txt"_s, "outside"));
+    QVERIFY(QDir().mkpath(folder + u"/Keyboards"_s));
+    QVERIFY(QFile::link(target, folder + u'/' + link));
+
+    const ProgramFolder::Result result = ProgramFolder::layOut(shipped.path(), folder);
+    QCOMPARE(result.failed.contains(link), failed);
+    QCOMPARE(QString::fromLatin1(readBytes(root.path(), u"outside/victim.txt"_s)), outside);
+    QCOMPARE(QDir(root.filePath(u"outside"_s)).entryList(QDir::Files),
+             QStringList { u"victim.txt"_s });
+    QVERIFY(QFileInfo(folder + u'/' + link).isSymLink());
+}
+
+// The folders Plumtype makes are the user's alone, and so are the copies.
+void TestProgramFolder::privateFolders()
+{
+    QTemporaryDir shipped;
+    QTemporaryDir user;
+    QVERIFY(makeShipped(shipped.path()));
+    const QString target = user.filePath(u"data/plumtype"_s);
+    ProgramFolder::layOut(shipped.path(), target);
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    for (const QString &made :
+         { u"data"_s, u"data/plumtype"_s, u"data/plumtype/Keyboards"_s,
+           u"data/plumtype/Keyboards/More"_s, u"data/plumtype/SavedText"_s,
+           u"data/plumtype/words/A words 1.txt"_s, u"data/plumtype/screensize.dat"_s })
+        QVERIFY2(!(QFile::permissions(user.filePath(made)) & others), qPrintable(made));
 }
 
 QTEST_GUILESS_MAIN(TestProgramFolder)

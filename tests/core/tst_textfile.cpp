@@ -30,6 +30,10 @@ private slots:
     void readUpToLimit();
     void readLinesLineEnds_data();
     void readLinesLineEnds();
+    void readTellsWhole_data();
+    void readTellsWhole();
+    void lineReader_data();
+    void lineReader();
     void splitLines_data();
     void splitLines();
     void joinLines_data();
@@ -273,6 +277,103 @@ void TestTextFile::readUpToLimit()
     const QString path = dir.filePath(QStringLiteral("big.txt"));
     QVERIFY(writeBytes(path, bytes));
     QCOMPARE(TextFile::read(path, limit).value_or(QStringLiteral("<none>")), text);
+}
+
+void TestTextFile::readTellsWhole_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<bool>("whole");
+
+    QTest::newRow("no limit") << QByteArray("ab\r\ncd") << -1 << true;
+    QTest::newRow("shorter than the limit") << QByteArray("ab\r\ncd") << 7 << true;
+    QTest::newRow("exactly the limit") << QByteArray("ab\r\ncd") << 6 << true;
+    QTest::newRow("one byte more") << QByteArray("ab\r\ncd") << 5 << false;
+    QTest::newRow("empty file, no room") << QByteArray() << 0 << true;
+}
+
+void TestTextFile::readTellsWhole()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, limit);
+    QFETCH(bool, whole);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    QVERIFY(writeBytes(path, bytes));
+    bool read = !whole;
+    QVERIFY(TextFile::read(path, limit, &read).has_value());
+    QCOMPARE(read, whole);
+    // A folder cannot be read at all.
+    bool folderWhole = true;
+    QVERIFY(!TextFile::read(dir.path(), limit, &folderWhole).has_value());
+    QVERIFY(!folderWhole);
+}
+
+// Lines read a few bytes at a time are the lines of the whole file, whatever
+// falls on the boundaries: CR LF, a UTF-8 character, the byte-order mark.
+void TestTextFile::lineReader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("chunk");
+    QTest::addColumn<QStringList>("lines");
+
+    const QStringList abc { QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c") };
+    QTest::newRow("CR LF, byte by byte") << QByteArray("a\r\nb\r\nc\r\n") << 1 << abc;
+    QTest::newRow("CR LF across a boundary") << QByteArray("a\r\nb\r\nc") << 2 << abc;
+    QTest::newRow("lone CR, LF") << QByteArray("a\rb\nc") << 1 << abc;
+    QTest::newRow("CR at the very end") << QByteArray("a\r\nb\r\nc\r") << 3 << abc;
+    QTest::newRow("empty lines kept")
+            << QByteArray("a\r\n\r\n\r\nb") << 4
+            << QStringList { QStringLiteral("a"), QString(), QString(), QStringLiteral("b") };
+    QTest::newRow("UTF-8 split in the middle of a character")
+            << QByteArray("\xC3\xA9t\xC3\xA9\r\n\xE2\x82\xAC") << 1
+            << QStringList { QStringLiteral("\u00E9t\u00E9"), QStringLiteral("\u20AC") };
+    QTest::newRow("byte-order mark dropped") << QByteArray("\xEF\xBB\xBF"
+                                                           "caf\xC3\xA9")
+                                             << 2 << QStringList { QStringLiteral("caf\u00E9") };
+    QTest::newRow("a second byte-order mark kept") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx") << 5
+                                                   << QStringList { QStringLiteral("\uFEFFx") };
+    QTest::newRow("Windows-1252") << QByteArray("caf\xE9\r\n\x80") << 2
+                                  << QStringList { QStringLiteral("caf\u00E9"),
+                                                   QStringLiteral("\u20AC") };
+    QTest::newRow("valid UTF-8 until a cut last character: Windows-1252")
+            << QByteArray("\xC3\xA9\r\n\xC3") << 1
+            << QStringList { QStringLiteral("\u00C3\u00A9"), QStringLiteral("\u00C3") };
+    QTest::newRow("invalid UTF-8 far behind the start: Windows-1252")
+            << QByteArray("\xC3\xA9 ok\r\n") + QByteArray(100, 'x') + QByteArray("\xFF") << 7
+            << QStringList { QStringLiteral("\u00C3\u00A9 ok"),
+                             QString(100, u'x') + QStringLiteral("\u00FF") };
+    QTest::newRow("mark before invalid UTF-8: all Windows-1252")
+            << QByteArray("\xEF\xBB\xBF\xFF") << 64
+            << QStringList { QStringLiteral("\u00EF\u00BB\u00BF\u00FF") };
+    QTest::newRow("empty file") << QByteArray() << 8 << QStringList();
+    QTest::newRow("only line ends")
+            << QByteArray("\r\n\n") << 1 << QStringList { QString(), QString() };
+}
+
+void TestTextFile::lineReader()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, chunk);
+    QFETCH(QStringList, lines);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lines.txt"));
+    QVERIFY(writeBytes(path, bytes));
+    TextFile::LineReader reader(path, chunk);
+    QVERIFY(reader.isOk());
+    QStringList read;
+    QString line;
+    while (reader.next(&line))
+        read.append(line);
+    QVERIFY(reader.isOk());
+    QCOMPARE(read, lines);
+    QCOMPARE(TextFile::readLines(path).value_or(QStringList { QStringLiteral("<none>") }), lines);
+
+    TextFile::LineReader missing(dir.filePath(QStringLiteral("missing.txt")));
+    QVERIFY(!missing.isOk());
+    QVERIFY(!missing.next(&line));
 }
 
 void TestTextFile::readLinesLineEnds_data()

@@ -10,6 +10,7 @@
 
 int main(int argc, char **argv)
 {
+    g_diskEveryInput = true;
     int ran = 0;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);

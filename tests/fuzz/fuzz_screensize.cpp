@@ -55,12 +55,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint64 n = qint64(in.takeInt(0xFFFFFFFFu)) - 0x7FFFFFFF;
     const QByteArray bytes = in.rest();
 
-    const QString path = scratchFolder() + QStringLiteral("/screensize.dat");
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), path);
+    // As the reader reads the file: the whole lines within its first 4 KB.
+    QByteArray head = bytes;
+    if (head.size() > 4096) {
+        head.truncate(4096);
+        const qsizetype end = std::max(head.lastIndexOf('\n'), head.lastIndexOf('\r'));
+        if (end >= 0)
+            head.truncate(end + 1);
     }
-    const std::optional<ScreenSize> saved = read(path);
+    const std::optional<ScreenSize> saved = fromLines(TextFile::splitLines(TextFile::decode(head)));
+    const bool disk = diskTurn();
+    const QString path = disk ? scratchFolder() + QStringLiteral("/screensize.dat") : QString();
+    if (disk) {
+        QFile file(path);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                           && file.write(bytes) == bytes.size(),
+                   path);
+        file.close();
+        const std::optional<ScreenSize> fromFile = read(path);
+        FUZZ_CHECK(fromFile.has_value() == saved.has_value()
+                           && (!saved || describe(*fromFile) == describe(*saved)),
+                   shown(TextFile::decode(head)));
+    }
     if (saved) {
         FUZZ_CHECK(std::isfinite(saved->windowWidth) && saved->windowWidth > 0, describe(*saved));
         FUZZ_CHECK(std::isfinite(saved->windowHeight) && saved->windowHeight > 0, describe(*saved));
@@ -86,8 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // storing, and storing it gives the same size back, to the twip.
     const bool roomy = (!known(availableWidth) || availableWidth >= kMinWindowWidth)
                        && (!known(availableHeight) || availableHeight >= kMinWindowHeight);
-    if (roomy) {
+    if (roomy)
         FUZZ_CHECK(isStorable(s, availableWidth, availableHeight), what);
+    if (roomy && disk) {
         FUZZ_CHECK(write(path, s), path);
         const std::optional<ScreenSize> back = read(path);
         FUZZ_CHECK(back.has_value(), what);
@@ -96,6 +113,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                            && back->keyWidth == std::round(s.keyWidth)
                            && back->keyHeight == std::round(s.keyHeight),
                    describe(*back) + QStringLiteral(" stored for ") + what);
+        // No name leaves its folder: a size file linked out is not written.
+        const LinkTrap trap(QFileInfo(path).absolutePath());
+        const QString linked = QFileInfo(path).absolutePath() + QStringLiteral("/linked.dat");
+        trap.plant(QStringLiteral("linked.dat"), uint8_t(n));
+        FUZZ_CHECK(!write(linked, s), linked);
+        FUZZ_CHECK(trap.untouched(), linked);
     }
 
     // Any line: a finite number or 0, unless its digits overflow a double; a

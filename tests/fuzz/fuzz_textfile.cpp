@@ -11,7 +11,8 @@ namespace {
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+           && file.write(bytes) == bytes.size();
 }
 
 // What the encoder promises: every text comes back as it was, except for
@@ -117,6 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     checkLines(text);
     checkLines(any);
+    if (!diskTurn())
+        return 0;
 
     const QString folder = scratchFolder();
     const QString path = folder + QStringLiteral("/file.txt");
@@ -128,5 +131,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (added.isEmpty())
         added.append(QString());
     checkAppend(folder + QStringLiteral("/append.txt"), bytes.left(split), added);
+
+    // No name leaves its folder: writes through a link out fail and change
+    // nothing outside.
+    const LinkTrap trap(folder);
+    trap.plant(QStringLiteral("linked.txt"), uint8_t(split));
+    const QString linked = folder + QStringLiteral("/linked.txt");
+    FUZZ_CHECK(!TextFile::write(linked, text), shown(text));
+    FUZZ_CHECK(!TextFile::append(linked, text), shown(text));
+    FUZZ_CHECK(trap.untouched(), shown(text));
+
+    // Read line by line, a few bytes at a time, the file gives the same
+    // lines as read whole.
+    TextFile::LineReader reader(path, qint64(split % 17) + 1);
+    QStringList streamed;
+    QString line;
+    while (reader.next(&line))
+        streamed.append(line);
+    FUZZ_CHECK(reader.isOk() && streamed == TextFile::splitLines(text),
+               shown(streamed.join(u'/')) + QStringLiteral(" read as a whole ")
+                       + shown(TextFile::splitLines(text).join(u'/')));
     return 0;
 }

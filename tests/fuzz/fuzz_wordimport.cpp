@@ -1,5 +1,7 @@
 // Wordloom's import: any word-list file and group name.  The input's first
-// line is the group name, the rest the word-list file.
+// line is the group name, the rest the word-list file.  The plan of the
+// keyboards is checked on every input; on disk turns the import writes them,
+// and what it writes, read as a stream, must be the plan to the byte.
 
 #include "fuzzcheck.h"
 
@@ -12,79 +14,150 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <optional>
+
+namespace {
+
+// Every keyboard of the plan is a plain file name, begins with the common
+// lines, places every line as a key, and links only to keyboards of the plan
+// (as a click opens one: its text trimmed of spaces, without spaces, + ".kbd").
+void checkPlan(const WordImport::Plan &plan, const QString &what)
+{
+    QSet<QString> names;
+    for (const WordImport::Keyboard &k : plan.keyboards) {
+        FUZZ_CHECK(FolderLookup::isPlainName(k.fileName) && k.fileName.endsWith(u".kbd")
+                           && !k.fileName.startsWith(u'.') && !k.fileName.contains(u' '),
+                   shown(k.fileName));
+        FUZZ_CHECK(!names.contains(k.fileName.toLower()), shown(k.fileName) + what);
+        names.insert(k.fileName.toLower());
+    }
+    for (qsizetype i = 0; i < plan.keyboards.size(); ++i) {
+        const WordImport::Keyboard &k = plan.keyboards.at(i);
+        FUZZ_CHECK(k.lines.mid(0, 6) == WordImport::commonLines(), shown(k.fileName));
+        for (const QString &line : k.lines) {
+            if (!line.startsWith(QLatin1String("999|")) || line == u"999|Home")
+                continue;
+            const QList<KeyboardFile::Record> records = KeyboardFile::parse({ line });
+            FUZZ_CHECK(records.size() == 1, shown(line));
+            const QString &output = records.first().output;
+            QString name = TextRules::trimSpaces(output);
+            name.remove(u' ');
+            FUZZ_CHECK(!KeyboardFile::linkFileName(output).isEmpty()
+                               && names.contains((name + QStringLiteral(".kbd")).toLower()),
+                       shown(output) + QStringLiteral(" in ") + shown(k.fileName));
+        }
+    }
+    // Placing keys costs: the first keyboard, a page, places every line as
+    // a key.
+    if (plan.keyboards.size() > 1) {
+        const WordImport::Keyboard &k = plan.keyboards.first();
+        const KeyboardFile::Layout layout =
+                KeyboardFile::placeText(TextFile::joinLines(k.lines), k.fileName);
+        FUZZ_CHECK(layout.keys.size() >= k.lines.size(),
+                   shown(k.fileName)
+                           + QStringLiteral(" places %1 of %2 lines")
+                                     .arg(layout.keys.size())
+                                     .arg(k.lines.size()));
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput in(data, size);
+    const uint8_t trapKind = in.takeByte();
     const QString group = TextFile::decode(in.takeUntil('\n'));
     const QByteArray listFile = in.rest();
+
+    const WordImport::Plan plan = WordImport::plan(
+            WordImport::readLists(TextFile::splitLines(TextFile::decode(listFile))), group);
+    const QString planned = shown(group) + QStringLiteral(": ") + shown(plan.error);
+    // The only reasons to write nothing: a group name of nothing usable, or
+    // one that is a page's name too.
+    if (!plan.error.isEmpty()) {
+        FUZZ_CHECK(plan.keyboards.isEmpty(), planned);
+        FUZZ_CHECK(KeyboardFile::linkFileName(WordImport::cleanName(group)).isEmpty()
+                           || plan.error.contains(QLatin1String("same file name")),
+                   planned);
+    }
+    checkPlan(plan, planned);
+    if (!diskTurn())
+        return 0;
 
     const QString root = scratchFolder();
     const QString out = root + QStringLiteral("/out");
     QDir().mkpath(out);
+    // Now and then a link out of the folder waits at the group keyboard's
+    // name, in another letter case.
+    const bool trapped = trapKind & 8;
+    std::optional<LinkTrap> trap;
+    if (trapped) {
+        trap.emplace(out);
+        QString groupFile = WordImport::cleanName(group);
+        groupFile.remove(u' ');
+        groupFile += QStringLiteral(".KBD");
+        if (FolderLookup::isPlainName(groupFile))
+            trap->plant(groupFile, trapKind >> 4);
+    }
     const QString input = root + QStringLiteral("/WordLists.txt");
     {
         QFile file(input);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(listFile) == listFile.size(),
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                           && file.write(listFile) == listFile.size(),
                    input);
     }
 
     WordImport::Import import(input, group, out);
     const bool ok = import.writeAll();
     const QString what = shown(group) + QStringLiteral(": ") + shown(import.error());
-    // The only reason to stop here is a group name of nothing usable.
     FUZZ_CHECK(ok == import.error().isEmpty(), what);
-    if (!ok) {
-        FUZZ_CHECK(import.written().isEmpty(), what);
-        FUZZ_CHECK(KeyboardFile::linkFileName(WordImport::cleanName(group)).isEmpty()
-                           || import.error().contains(QLatin1String("same file name")),
+    if (trap) {
+        FUZZ_CHECK(trap->untouched(), what);
+        // The link is refused like any file that cannot be written.
+        FUZZ_CHECK(ok || import.error().contains(QLatin1String("could not be written"))
+                           || import.written().isEmpty(),
                    what);
+    } else {
+        FUZZ_CHECK(ok == plan.error.isEmpty(), what + QStringLiteral(" planned ") + planned);
     }
 
     // Nothing lands outside the output folder, nothing hidden, nothing half
     // written.
     FUZZ_CHECK(
             QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name)
-                    == QStringList({ "WordLists.txt", "out" }),
+                    == (trapped ? QStringList({ "WordLists.txt", "out", "outside" })
+                                : QStringList({ "WordLists.txt", "out" })),
             what);
-    const QStringList files =
-            QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    FUZZ_CHECK(files.size() <= import.written().size(), what);
-    for (const QString &name : files) {
-        FUZZ_CHECK(name.endsWith(QLatin1String(".kbd")) && !name.startsWith(u'.')
-                           && !name.contains(u' '),
-                   shown(name));
+    QStringList files;
+    for (const QFileInfo &info :
+         QDir(out).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (!info.isSymLink())
+            files.append(info.fileName());
     }
+    FUZZ_CHECK(files.size() <= import.written().size(), what);
     if (!ok)
         return 0;
-    FUZZ_CHECK(import.written().size() == import.total(), what);
 
-    for (const QString &path : import.written()) {
-        FUZZ_CHECK(QFileInfo(path).absolutePath() == out, shown(path));
-        const QStringList lines = TextFile::readLines(path).value_or(QStringList());
-        FUZZ_CHECK(lines.mid(0, 6) == WordImport::commonLines(), shown(path));
-        // Every line is a key, and every key of a page finds its place on the
-        // keyboard (the group keyboard, written last, has one key a list).
-        const KeyboardFile::Layout layout =
-                KeyboardFile::placeText(TextFile::joinLines(lines), QFileInfo(path).fileName());
-        const qsizetype placed = path == import.written().constLast()
-                                         ? std::min<qsizetype>(lines.size(), KeyboardFile::kMaxKeys)
-                                         : lines.size();
-        FUZZ_CHECK(layout.keys.size() >= placed, shown(path)
-                                                         + QStringLiteral(" places %1 of %2 lines")
-                                                                   .arg(layout.keys.size())
-                                                                   .arg(lines.size()));
-        // Every link opens a keyboard that was written, as a click on it
-        // opens one: its text trimmed of spaces, without spaces, + ".kbd".
-        for (const KeyboardFile::PlacedKey &key : layout.keys) {
-            if (key.record.kind != QLatin1String("keyboard") || key.record.output == u"Home")
-                continue;
-            QString name = TextRules::trimSpaces(key.record.output);
-            name.remove(u' ');
-            FUZZ_CHECK(!KeyboardFile::linkFileName(key.record.output).isEmpty()
-                               && QFileInfo::exists(FolderLookup::resolve(out, name + ".kbd")),
-                       shown(key.record.output) + QStringLiteral(" in ") + shown(path));
-        }
+    // The stream wrote the plan: the same files in the same order, byte for
+    // byte, and nothing else.
+    FUZZ_CHECK(import.written().size() == import.total() && import.total() == plan.keyboards.size()
+                       && files.size() == import.total(),
+               what
+                       + QStringLiteral(" wrote %1 of %2 planned")
+                                 .arg(files.size())
+                                 .arg(plan.keyboards.size()));
+    for (qsizetype i = 0; i < plan.keyboards.size(); ++i) {
+        const WordImport::Keyboard &k = plan.keyboards.at(i);
+        const QString path = import.written().at(i);
+        FUZZ_CHECK(path == out + u'/' + k.fileName,
+                   shown(path) + QStringLiteral(" for ") + shown(k.fileName));
+        QFile file(path);
+        FUZZ_CHECK(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+                           && file.readAll() == TextFile::encode(TextFile::joinLines(k.lines)),
+                   shown(path));
     }
     return 0;
 }

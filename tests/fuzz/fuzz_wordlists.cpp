@@ -108,7 +108,9 @@ void checkAddWord(const QByteArray &old, const QString &word, bool lowerName)
     const QString path = folder + u'/' + name;
     {
         QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(old) == old.size(), path);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                           && file.write(old) == old.size(),
+                   path);
     }
     const QStringList before = TextFile::splitLines(TextFile::decode(old));
     FUZZ_CHECK(WordLists::addWord(folder, word), shown(word));
@@ -123,6 +125,20 @@ void checkAddWord(const QByteArray &old, const QString &word, bool lowerName)
         QFile file(path);
         FUZZ_CHECK(file.open(QIODevice::ReadOnly) && file.readAll() == old, path);
     }
+}
+
+// No name leaves its folder: a user word file linked out is not written.
+void checkLinkedOut(const QString &word, uint8_t kind)
+{
+    const QString folder = scratchFolder() + QStringLiteral("/words");
+    const LinkTrap trap(folder);
+    trap.plant(WordTable::userFileName(), kind);
+    const bool added = WordLists::addWord(folder, word);
+    FUZZ_CHECK(trap.untouched(), shown(word));
+    // An empty word writes nothing; it fails only where the link leads to
+    // nothing that can be read.
+    if (!word.trimmed().isEmpty())
+        FUZZ_CHECK(!added, shown(word));
 }
 
 } // namespace
@@ -155,7 +171,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             typed += QStringLiteral("\r\n");
     }
     checkSuggest(list, typed);
+    if (!diskTurn())
+        return 0;
     checkAddWord(bytes.left(split), typed + (mode & 8 ? QStringLiteral(" \r\n") : QString()),
                  mode & 16);
+    if (mode & 32)
+        checkLinkedOut(typed, mode >> 6);
     return 0;
 }

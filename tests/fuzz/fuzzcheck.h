@@ -5,7 +5,10 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -150,6 +153,19 @@ inline bool hasLoneSurrogate(const QString &s)
     return false;
 }
 
+// Properties that need files cost many times what the rest costs.  Under
+// libFuzzer they are checked on one input in kDiskEvery, the first one
+// included (so that a saved crash input replays them); the regression runs
+// (driver.cpp) check them on every input.
+inline constexpr unsigned kDiskEvery = 16;
+inline bool g_diskEveryInput = false;
+
+inline bool diskTurn()
+{
+    static unsigned inputs = 0;
+    return g_diskEveryInput || inputs++ % kDiskEvery == 0;
+}
+
 // A folder for the files one run writes, emptied before every input.
 inline QString scratchFolder()
 {
@@ -159,3 +175,60 @@ inline QString scratchFolder()
     QDir().mkpath(path);
     return path;
 }
+
+// Links that lead a write out of its folder.  `folder` is where the target
+// writes; "outside" beside it holds one file.  plant() puts a link of a kind
+// the input picks at a name the target is about to write; untouched() tells
+// whether everything outside `folder` is as it was.
+class LinkTrap
+{
+public:
+    explicit LinkTrap(const QString &folder)
+        : m_folder(folder), m_outside(QFileInfo(folder).absolutePath() + QStringLiteral("/outside"))
+    {
+        QDir().mkpath(m_folder);
+        QDir(m_outside).removeRecursively();
+        QDir().mkpath(m_outside);
+        QFile victim(m_outside + QStringLiteral("/victim.txt"));
+        if (victim.open(QIODevice::WriteOnly))
+            victim.write(kVictim);
+    }
+
+    static constexpr int kKinds = 5;
+
+    void plant(const QString &name, uint8_t kind) const
+    {
+        const QString at = m_folder + u'/' + name;
+        switch (kind % kKinds) {
+        case 0: // a file outside
+            QFile::link(QStringLiteral("../outside/victim.txt"), at);
+            break;
+        case 1: // a file outside that is not there yet
+            QFile::link(QStringLiteral("../outside/made.txt"), at);
+            break;
+        case 2: // the folder outside
+            QFile::link(QStringLiteral("../outside"), at);
+            break;
+        case 3: // a chain through a link inside
+            QFile::link(QStringLiteral("../outside/victim.txt"), at + QStringLiteral(".hop"));
+            QFile::link(name + QStringLiteral(".hop"), at);
+            break;
+        default: // an absolute path outside
+            QFile::link(m_outside + QStringLiteral("/victim.txt"), at);
+            break;
+        }
+    }
+
+    bool untouched() const
+    {
+        QFile victim(m_outside + QStringLiteral("/victim.txt"));
+        return victim.open(QIODevice::ReadOnly) && victim.readAll() == kVictim
+               && QDir(m_outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                          == QStringList { QStringLiteral("victim.txt") };
+    }
+
+private:
+    static constexpr const char *kVictim = "outside\r\n";
+    QString m_folder;
+    QString m_outside;
+};

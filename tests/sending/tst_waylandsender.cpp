@@ -3,6 +3,7 @@
 // PLUMTYPE_RECEIVER_TEXT and PLUMTYPE_RECEIVER_FOCUS.  Each row starts a new
 // sender, so each checks that the very first key arrives.
 
+#include "receiverfiles.h"
 #include "sending/sender.h"
 
 #include <QFile>
@@ -11,12 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 // Characters from `first` on, `count` of them, all different.
 QString run(char32_t first, int count)
@@ -116,7 +111,9 @@ void TestWaylandSender::typing()
 
 void TestWaylandSender::receiverKeepsFocus()
 {
-    QCOMPARE(readFile(m_focusFile), u"active"_s);
+    // The receiver writes its focus file when the focus changes, some time
+    // after the keys: the file is waited for, not read once.
+    QCOMPARE(waitForFile(m_focusFile, u"active"_s, 10000), u"active"_s);
 }
 
 QTEST_GUILESS_MAIN(TestWaylandSender)

@@ -36,6 +36,9 @@ private slots:
     void pickerCancels_data();
     void pickerCancels();
     void unreadableTextKeepsTypingArea();
+    void largeText_data();
+    void largeText();
+    void newTextIsPrivate();
     void keyboardFromFileDialog_data();
     void keyboardFromFileDialog();
 
@@ -185,28 +188,39 @@ void TestDocuments::overwriteAsksAgain()
 
 void TestDocuments::failedSaveKeepsText_data()
 {
-    QTest::addColumn<bool>("folderMissing");
-    QTest::newRow("no SavedText folder") << true;
-    QTest::newRow("a folder where the file goes") << false;
+    QTest::addColumn<QString>("trouble");
+    QTest::newRow("no SavedText folder") << u"missing"_s;
+    QTest::newRow("a folder where the file goes") << u"folder"_s;
+    // A link that leads out of the folder is not written through.
+    QTest::newRow("a link out of the folder where the file goes") << u"link"_s;
 }
 
 void TestDocuments::failedSaveKeepsText()
 {
-    QFETCH(bool, folderMissing);
+    QFETCH(QString, trouble);
     Form1 *w = m_w.get();
-    if (folderMissing)
+    const QString outside = m_folder.file(u"outside.txt"_s);
+    QVERIFY(writeBytes(outside, "mine\r\n"));
+    if (trouble == u"missing")
         QDir(m_folder.file(u"SavedText"_s)).removeRecursively();
-    else
+    else if (trouble == u"folder")
         QDir(m_folder.path()).mkpath(u"SavedText/notes.txt"_s);
+    else
+        QVERIFY(QFile::link(u"../outside.txt"_s, m_folder.file(u"SavedText/notes.txt"_s)));
     w->Text1->setText(u"precious"_s);
-    // The overwrite question comes first where something has the name.
-    if (!folderMissing)
-        answerLater(w, u"yes"_s);
+    // The overwrite question comes first where a file has the name (a folder
+    // is none): it is answered once its keyboard is up, since the home
+    // keyboard has a "yes" key too.
+    if (trouble == u"link")
+        whenReady(
+                w, [w] { return w->FileName == u"YesNo.kbd"_s && !w->loadingmap; },
+                [w] { click(w, u"yes"_s); });
     const QString told = save(u"notes"_s);
     QCOMPARE(told,
              u"There was an issue saving this file. Try saving agin with a different file name."_s);
     QCOMPARE(w->Text1->Text(), u"precious"_s);
     QVERIFY(w->FileOption->menuAction()->isEnabled());
+    QCOMPARE(readBytes(outside), QByteArray("mine\r\n"));
 }
 
 void TestDocuments::pickerCancels_data()
@@ -263,6 +277,54 @@ void TestDocuments::unreadableTextKeepsTypingArea()
     w->FileOpen_Click();
     QCOMPARE(told, u"The file 'broken.txt' could not be opened."_s);
     QCOMPARE(w->Text1->Text(), u"kept"_s);
+}
+
+// Saved texts are opened up to 1 MB; a larger one is not read at all, and
+// the typing area keeps what it had.
+void TestDocuments::largeText_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("1 MB") << qint64(1024 * 1024) << true;
+    QTest::newRow("1 MB and a byte") << qint64(1024 * 1024 + 1) << false;
+    QTest::newRow("50 MB") << qint64(50 * 1024 * 1024) << false;
+}
+
+void TestDocuments::largeText()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(bool, opens);
+    Form1 *w = m_w.get();
+    // Lines of 64 bytes with their CR LF; a byte more starts another line.
+    const QByteArray line =
+            QByteArray("the quick brown fox jumps over the lazy dog ").repeated(2).left(62)
+            + "\r\n";
+    QByteArray text = line.repeated(int(bytes / line.size()));
+    text += QByteArray(bytes - text.size(), 'x');
+    QVERIFY(writeBytes(m_folder.file(u"SavedText/big.txt"_s), text));
+    w->Text1->setText(u"kept"_s);
+    QString told;
+    if (!opens)
+        answerLater(w, u"Okay"_s, &told);
+    open(u"big.txt"_s);
+    if (opens) {
+        QCOMPARE(w->Text1->Text().size(), bytes);
+        QCOMPARE(w->SaveFileName, u"big.txt"_s);
+    } else {
+        QCOMPARE(told,
+                 u"The file 'big.txt' is too large to open here: Plumtype opens saved texts of up "
+                 "to 1 MB."_s);
+        QCOMPARE(w->Text1->Text(), u"kept"_s);
+    }
+}
+
+void TestDocuments::newTextIsPrivate()
+{
+    Form1 *w = m_w.get();
+    w->Text1->setText(u"secret"_s);
+    save(u"diary"_s);
+    QCOMPARE(QFile::permissions(m_folder.file(u"SavedText/diary.txt"_s)) & 0x7077,
+             QFile::ReadOwner | QFile::WriteOwner);
 }
 
 void TestDocuments::keyboardFromFileDialog_data()

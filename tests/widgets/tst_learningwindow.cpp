@@ -8,6 +8,7 @@
 #include "../core/filebytes.h"
 #include "access/access.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -78,6 +79,9 @@ private slots:
     void suggestions();
     void nextWordInserts();
     void pauseAndForget();
+    void unreadableModel_data();
+    void unreadableModel();
+    void absurdSettingsFile();
 };
 
 void tst_LearningWindow::commitPoints_data()
@@ -212,6 +216,76 @@ void tst_LearningWindow::pauseAndForget()
     QVERIFY(press(u"Sure? Forget"_s));
     QVERIFY(!QFileInfo::exists(s->learned()));
     QVERIFY(w->learnedWords().isEmpty());
+}
+
+// A learned file that cannot be read whole is never written over: learning
+// stays off for the session, and the user is told once.
+void tst_LearningWindow::unreadableModel_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a folder in its place") << u"folder"_s;
+    QTest::newRow("larger than the read limit") << u"large"_s;
+}
+
+void tst_LearningWindow::unreadableModel()
+{
+    QFETCH(QString, kind);
+    TestFolder folder;
+    folder.keyboard(u"t.kbd"_s, kKeys);
+    const QString learned = folder.file(u"words/Learned.txt"_s);
+    const QByteArray bytes =
+            "2\thello\r\n" + QByteArray(LearnedModel::kLargestFile, 'x') + "\r\n1\tworld\r\n";
+    if (kind == u"folder")
+        QVERIFY(QDir().mkpath(learned));
+    else
+        QVERIFY(writeBytes(learned, bytes));
+    auto w = folder.start(0);
+    QString told;
+    answerLater(w.get(), u"Okay"_s, &told);
+    w->handsFree->change(Id::LearnOn, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
+    QCOMPARE(told, u"Plumtype could not read the words it has learned from the file "
+                   "words/Learned.txt. It leaves that file as it is, and it will not learn from "
+                   "your writing until it is started again."_s);
+    QVERIFY(!w->learningReady());
+
+    // Commits learn nothing and write nothing, and turning learning off and
+    // on again tells nothing more.
+    play(w.get(), u"t.kbd"_s, { u"hello"_s, u"world"_s, u"[copy]"_s, u"Okay"_s });
+    w->handsFree->change(Id::LearnOn, 0);
+    w->handsFree->change(Id::LearnOn, 1);
+    QTest::qWait(600);
+    QVERIFY(w->FileName != u"Okay.kbd"_s);
+    w->saveLearned();
+    w->close();
+    if (kind == u"folder")
+        QVERIFY(QFileInfo(learned).isDir());
+    else
+        QVERIFY(readBytes(learned) == bytes);
+}
+
+// A settings file far larger than Plumtype's own is neither read nor
+// written: the settings start as they come, and the user is told so.
+void tst_LearningWindow::absurdSettingsFile()
+{
+    TestFolder folder;
+    const QString conf = folder.file(u"config/plumtype/plumtype.conf"_s);
+    QVERIFY(QDir().mkpath(QFileInfo(conf).absolutePath()));
+    const QByteArray bytes = "[learn]\non=1\n" + QByteArray("; filler\n").repeated(40000);
+    QVERIFY(writeBytes(conf, bytes));
+    auto w = folder.start(0);
+    QString told;
+    answerLater(w.get(), u"Okay"_s, &told);
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
+    QVERIFY2(told.startsWith(u"The settings file "_s)
+                     && told.contains(u"plumtype.conf is far too "
+                                      "large to be Plumtype's "
+                                      "own."_s),
+             qPrintable(told));
+    QVERIFY(!w->handsFree->settings().on(Id::LearnOn));
+    w->handsFree->change(Id::NextWord, 1);
+    QVERIFY(w->handsFree->settings().on(Id::NextWord));
+    QVERIFY(readBytes(conf) == bytes);
 }
 
 QTEST_MAIN(tst_LearningWindow)

@@ -133,6 +133,13 @@ void TestWordloom::windowErrors_data()
                                                    << "WordLists.txt\" cannot be read";
     QTest::newRow("page cannot be written") << "blocked"
                                             << "Colours.kbd\" could not be written";
+    QTest::newRow("the message says what was written")
+            << "blocked"
+            << "1 other keyboard file was written, complete; the group keyboard";
+    // A page whose name is a link out of the folder is not written through
+    // it (the file outside stays as it was).
+    QTest::newRow("page linked out of the folder") << "linked"
+                                                   << "Colours.kbd\" could not be written";
 }
 
 void TestWordloom::windowErrors()
@@ -154,9 +161,15 @@ void TestWordloom::windowErrors()
         QVERIFY(QFile::remove(input));
     if (trouble == u"blocked")
         QVERIFY(QDir(dir.path()).mkdir(u"Colours.kbd"_s));
+    QTemporaryDir outside;
+    const QString victim = outside.filePath(u"victim.txt"_s);
+    QVERIFY(TextFile::write(victim, u"outside\r\n"_s));
+    if (trouble == u"linked")
+        QVERIFY(QFile::link(victim, dir.filePath(u"Colours.kbd"_s)));
     w.Command1->click();
     QTRY_COMPARE(messages.size(), 1);
     QVERIFY2(messages.first().contains(messageHolds), qPrintable(messages.first()));
+    QCOMPARE(TextFile::read(victim), u"outside\r\n"_s);
     QVERIFY(w.isVisible());
     QVERIFY(!w.importing());
     QVERIFY(w.Command1->isEnabled());

@@ -123,6 +123,7 @@ private:
     WindowFace *m_face;
     HandsFree::Settings m_settings;
     bool m_paused = false;
+    bool m_fileIgnored = false; // the settings file is far too large: not read, not written
     DwellController *m_dwell = nullptr;
     ScanController *m_scan = nullptr;
     QPointer<AccessSettingsWindow> m_settingsWindow;

@@ -3,10 +3,13 @@
 #include "access/access.h"
 
 #include "accessmarks.h"
+#include "textfile.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QListWidget>
 #include <QPainter>
@@ -129,6 +132,15 @@ QSettings settingsFile()
                      QStringLiteral("plumtype"));
 }
 
+// The settings file's path, found without reading it (QSettings reads its
+// file when it is made): it lies beside the file of another name.
+QString settingsPath()
+{
+    const QSettings beside(QSettings::NativeFormat, QSettings::UserScope,
+                           QStringLiteral("plumtype"), QStringLiteral("plumtype-none"));
+    return QFileInfo(beside.fileName()).absolutePath() + QStringLiteral("/plumtype.conf");
+}
+
 } // namespace
 
 // ---- HandsFreeAccess ----
@@ -164,6 +176,16 @@ HandsFreeAccess::~HandsFreeAccess()
 
 void HandsFreeAccess::load()
 {
+    const QString path = settingsPath();
+    if (QFileInfo(path).size() > TextFile::kLargestSettingsFile) {
+        m_fileIgnored = true;
+        m_face->noticeWhenFree(
+                QStringLiteral("The settings file %1 is far too large to be Plumtype's own. "
+                               "Plumtype leaves it as it is and starts with its usual settings; "
+                               "settings changed now are not kept.")
+                        .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     QSettings file = settingsFile();
     for (const HandsFree::Field &f : HandsFree::fields())
         m_settings.set(f.id, HandsFree::read(f.id, file.value(QString(f.key))).value);
@@ -177,9 +199,11 @@ void HandsFreeAccess::change(Id id, int value)
         m_paused = false;
     if (id == Id::ScanOn)
         m_scan->setPaused(false);
-    QSettings file = settingsFile();
-    file.setValue(QString(HandsFree::field(id).key), stored);
-    file.sync();
+    if (!m_fileIgnored) {
+        QSettings file = settingsFile();
+        file.setValue(QString(HandsFree::field(id).key), stored);
+        file.sync();
+    }
     if (stored != before || id == Id::DwellOn || id == Id::ScanOn)
         apply();
     else

@@ -126,3 +126,34 @@ std::optional<Form1::NameAnswer> Form1::askName(const NameRequest &request)
             defaultName = name;
     }
 }
+
+void Form1::noticeWhenFree(const QString &message)
+{
+    if (m_notices.contains(message))
+        return;
+    m_notices.append(message);
+    if (!m_noticeTimer.isActive()) {
+        m_noticeTimer.setInterval(250);
+        m_noticeTimer.disconnect();
+        connect(&m_noticeTimer, &QTimer::timeout, this, &Form1::showNotices);
+        m_noticeTimer.start();
+    }
+}
+
+void Form1::showNotices()
+{
+    if (killme) {
+        m_noticeTimer.stop();
+        return;
+    }
+    // Not while the user answers something else, nor in the middle of a
+    // load or a click, nor while the window still settles its size (a resize
+    // brings the home keyboard back): the timer looks again.
+    if (starting || loadingmap || lastbutton < 2 || m_promptDepth > 0 || editmode || keytextentry
+        || gameRunning() || !isVisible() || m_fitStartSize || m_resizePending
+        || m_resizeTimer.isActive())
+        return;
+    m_noticeTimer.stop();
+    while (!m_notices.isEmpty() && !killme)
+        okayprompt(m_notices.takeFirst());
+}

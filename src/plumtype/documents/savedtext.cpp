@@ -71,17 +71,26 @@ void Form1::FileOpen_Click()
     if (chosen.isEmpty())
         return;
     const QFileInfo info(chosen);
-    const std::optional<QStringList> lines =
-            TextFile::readLines(FolderLookup::resolve(info.absolutePath(), info.fileName()));
-    if (!lines) {
+    bool whole = false;
+    const std::optional<QString> text =
+            TextFile::read(FolderLookup::resolve(info.absolutePath(), info.fileName()),
+                           TextFile::kLargestSavedText, &whole);
+    if (!text) {
         // The typing area keeps what it had.
         okayprompt(QStringLiteral("The file '") + info.fileName()
                    + QStringLiteral("' could not be opened."));
         return;
     }
+    if (!whole) {
+        okayprompt(QStringLiteral("The file '") + info.fileName()
+                   + QStringLiteral("' is too large to open here: Plumtype opens saved texts "
+                                    "of up to 1 MB."));
+        return;
+    }
+    const QStringList lines = TextFile::splitLines(*text);
     // Every line comes back with its line break: one more at the end than
     // the saved text had.
-    Text1->setText(TextFile::joinLines(*lines));
+    Text1->setText(TextFile::joinLines(lines));
     // An opened text was written before: it is not learned again.
     learnFrom(Text1->Text());
     SaveFileName = info.fileName();

@@ -20,6 +20,10 @@ namespace {
 const QString kLearnedFile = QStringLiteral("Learned.txt");
 const QString kPairsFile = QStringLiteral("Pairs.txt");
 constexpr int kSaveDelayMs = 2000;
+const QString kUnreadable = QStringLiteral(
+        "Plumtype could not read the words it has learned from the file words/Learned.txt. It "
+        "leaves that file as it is, and it will not learn from your writing until it is "
+        "started again.");
 
 } // namespace
 
@@ -35,6 +39,8 @@ void Form1::createLearning()
         if (handsFree->settings().on(Id::LearnOn) && !m_learned)
             QTimer::singleShot(0, this, &Form1::loadLearning);
     });
+    // Form_Unload has learned and saved what it could before this.
+    connect(this, &Form1::closing, this, &Form1::learnBeforeLoaded);
 }
 
 QString Form1::learnedPath() const
@@ -57,25 +63,34 @@ void Form1::learningSettingsChanged()
 
 void Form1::loadLearning()
 {
-    if (m_learned || m_learnLoader || killme || !handsFree->settings().on(Id::LearnOn))
+    if (m_learned || m_learnLoader || m_learnedUnreadable || killme
+        || !handsFree->settings().on(Id::LearnOn))
         return;
     struct Loaded
     {
         std::unique_ptr<LearnedModel> model = std::make_unique<LearnedModel>();
         std::unique_ptr<StaticPairs> pairs = std::make_unique<StaticPairs>();
+        bool whole = false;
     };
     auto loaded = std::make_shared<Loaded>();
     const QString learned = learnedPath();
     const QString pairs = FolderLookup::resolve(programPath(QStringLiteral("words")), kPairsFile);
-    m_learnLoader = QThread::create([loaded, learned, pairs] {
-        loaded->model->load(learned);
-        loaded->pairs->load(pairs);
+    const std::shared_ptr<std::atomic_bool> stop = m_learnStop;
+    m_learnLoader = QThread::create([loaded, learned, pairs, stop] {
+        loaded->whole = loaded->model->load(learned, stop.get());
+        loaded->pairs->load(pairs, stop.get());
     });
     connect(m_learnLoader, &QThread::finished, this, [this, loaded] {
         m_learnLoader->deleteLater();
         m_learnLoader = nullptr;
         if (killme || !handsFree->settings().on(Id::LearnOn))
             return;
+        if (!loaded->whole) {
+            // Never written over, and nothing learned on top of a part of it.
+            m_learnedUnreadable = true;
+            noticeWhenFree(kUnreadable);
+            return;
+        }
         m_learned = std::move(loaded->model);
         m_staticPairs = std::move(loaded->pairs);
         // What stands in the typing area now was written before the model
@@ -111,6 +126,22 @@ void Form1::saveLearned()
         m_learned->save(learnedPath());
 }
 
+void Form1::learnBeforeLoaded()
+{
+    m_learnStop->store(true);
+    if (m_learned || !m_learnLoader || m_learnedUnreadable || !canSave()
+        || !handsFree->settings().on(Id::LearnOn) || handsFree->settings().on(Id::LearnPaused)
+        || editmode || m_promptDepth > 0 || gameRunning())
+        return;
+    // An empty model learns the typing area; its save adds that to the file
+    // as it is then, and refuses a file that cannot be read whole.
+    LearnedModel fresh;
+    Learning::learnCommit(fresh, m_lastCommitted, Text1->Text(),
+                          ShippedWords::fromTable(wordlists));
+    if (fresh.isChanged())
+        fresh.save(learnedPath());
+}
+
 QList<LearnedModel::Word> Form1::learnedWords() const
 {
     if (m_learned)
@@ -129,10 +160,9 @@ void Form1::forgetLearnedWord(const QString &word)
         return;
     }
     LearnedModel model;
-    if (model.load(learnedPath())) {
+    if (model.load(learnedPath()) && canSave()) {
         model.forget(word);
-        if (model.isChanged() && canSave())
-            model.save(learnedPath());
+        model.save(learnedPath());
     }
 }
 

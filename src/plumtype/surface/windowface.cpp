@@ -255,6 +255,11 @@ void WindowFace::okayPrompt(const QString &message)
     m_form->okayprompt(message);
 }
 
+void WindowFace::noticeWhenFree(const QString &message)
+{
+    m_form->noticeWhenFree(message);
+}
+
 void WindowFace::say(const QString &text)
 {
     if (QTextToSpeech *v = m_form->voice())
