@@ -49,7 +49,7 @@ class QListWidget;
 class QMenu;
 class QToolButton;
 class QRadioButton;
-class QTextToSpeech;
+class Voice;
 
 // A control array: elements are reached by index, Command1(i).
 template<typename T, int First, int Last> class ControlArray
@@ -340,15 +340,19 @@ public:
     void openWebsite();
     // The text-to-speech engine that Speak uses.
     QString speechEngine = QStringLiteral("speechd");
+    // How long a Speak waits for the voice to be made before it says that
+    // the voice is not ready yet; tests shorten it.
+    int voiceReadyMs = 30000;
 
 private:
     void connectSpeechAndHandoffs();
     void prepareVoice();
-    // The voice, made on first use; null when the engine is not installed.
-    QTextToSpeech *voice();
-    // False when the voice could not speak at all.
-    bool speakAndWait(QTextToSpeech *v, const QString &text);
-    QTextToSpeech *m_voice = nullptr;
+    // The voice for speechEngine, in its own thread; it is made there on
+    // first need and says whether there is one.
+    Voice *voice();
+    enum class Spoken { Done, Closed, NoVoice, NotReady };
+    Spoken speakAndWait(Voice *v, const QString &text);
+    Voice *m_voice = nullptr;
     bool m_speaking = false;
 
     // ---- keyboard editor (editor/) ----

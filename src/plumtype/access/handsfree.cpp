@@ -6,6 +6,7 @@
 
 #include "facetext.h"
 #include "sending/programtyping.h"
+#include "speech/voice.h"
 #include "surface/dialog.h"
 
 #include <QAbstractButton>
@@ -18,7 +19,6 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QSettings>
-#include <QTextToSpeech>
 #include <QToolButton>
 
 #include <algorithm>
@@ -271,8 +271,7 @@ void HandsFreeAccess::say(const QString &text)
         speakSeam(text);
         return;
     }
-    if (QTextToSpeech *v = m_form->voice())
-        v->say(text);
+    m_form->voice()->say(text);
 }
 
 bool HandsFreeAccess::speaking() const
