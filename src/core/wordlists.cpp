@@ -135,7 +135,8 @@ QStringList suggest(const WordTable &table, const QString &currentword)
 bool addWord(const QString &wordsFolder, const QString &word)
 {
     const QString path = FolderLookup::resolve(wordsFolder, WordTable::userFileName());
-    const QString w = word.trimmed();
+    // Only spaces are trimmed: a tab or a line break is part of the word.
+    const QString w = TextRules::trimSpaces(word);
     if (w.isEmpty())
         return QFileInfo::exists(path) || TextFile::write(path, QString());
     return TextFile::append(path, w + QLatin1String("\r\n"));

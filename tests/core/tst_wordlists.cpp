@@ -336,6 +336,11 @@ void TestWordLists::addWord_data()
             << true << QByteArray("Orvane\r\n") << u"Kiwi"_s << QByteArray("Orvane\r\nKiwi\r\n");
     QTest::newRow("trims spaces") << true << QByteArray("Orvane\r\n") << u"  Kiwi  "_s
                                   << QByteArray("Orvane\r\nKiwi\r\n");
+    QTest::newRow("trims no tabs or line breaks")
+            << true << QByteArray("Orvane\r\n") << u" \tKiwi\r\n "_s
+            << QByteArray("Orvane\r\n\tKiwi\r\n\r\n");
+    QTest::newRow("a tab alone is a word")
+            << true << QByteArray("Orvane\r\n") << u" \t "_s << QByteArray("Orvane\r\n\t\r\n");
     QTest::newRow("keeps inner spaces")
             << true << QByteArray() << u"ice cream"_s << QByteArray("ice cream\r\n");
     QTest::newRow("keeps the case")
