@@ -7,6 +7,10 @@
 #include "surface/twips.h"
 
 #include <QImage>
+#include <QPointer>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 class TestKeyboardMap : public QObject
 {
@@ -28,6 +32,8 @@ private slots:
     void findsFileInAnotherCase();
     void commandKeysShowPictures();
     void coloursByKind();
+    void pauseWaitsItsWholeTime_data();
+    void pauseWaitsItsWholeTime();
 
 private:
     std::unique_ptr<TestFolder> m_folder;
@@ -255,6 +261,44 @@ void TestKeyboardMap::coloursByKind()
         const QImage face = m_w->Command1(i + 2)->picture().toImage();
         QCOMPARE(QColor(face.pixel(0, 0)), colours.at(i));
     }
+}
+
+void TestKeyboardMap::pauseWaitsItsWholeTime_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<int>("wakeAfter"); // the pause's timer fires after this many ms
+    QTest::addColumn<int>("leastLeft"); // the timer is set again for at least this long
+    QTest::newRow("the game's last message") << 5000 << 1 << 4000;
+    QTest::newRow("woken at once") << 1000 << 0 << 500;
+}
+
+// A timer that fires early (as a coarse one may, by up to a twentieth) does
+// not end the pause: it sleeps again for the rest.  Only closing ends it.
+void TestKeyboardMap::pauseWaitsItsWholeTime()
+{
+    QFETCH(int, ms);
+    QFETCH(int, wakeAfter);
+    QFETCH(int, leastLeft);
+    QStringList seen;
+    QPointer<QTimer> pauseTimer;
+    QTimer::singleShot(0, m_w.get(), [&] {
+        pauseTimer = m_w->findChild<QTimer *>(QStringLiteral("pause"));
+        QVERIFY(pauseTimer && pauseTimer->isActive());
+        seen << QStringLiteral("%1 %2")
+                        .arg(pauseTimer->timerType() == Qt::PreciseTimer)
+                        .arg(pauseTimer->interval() > ms - 50 && pauseTimer->interval() <= ms);
+        // Wake it long before its time.
+        pauseTimer->start(wakeAfter);
+        QTimer::singleShot(20, m_w.get(), [&] {
+            seen << QStringLiteral("%1 %2")
+                            .arg(pauseTimer && pauseTimer->isActive())
+                            .arg(pauseTimer && pauseTimer->interval() >= leastLeft);
+            m_w->close();
+        });
+    });
+    m_w->pause(ms);
+    QCOMPARE(seen, (QStringList { QStringLiteral("1 1"), QStringLiteral("1 1") }));
+    QVERIFY(m_w->killme);
 }
 
 QTEST_MAIN(TestKeyboardMap)

@@ -8,6 +8,7 @@
 #include "surface/twips.h"
 #include "textrules.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 
 void Form1::clearmap()
@@ -129,11 +130,19 @@ void Form1::pause(int ms)
 {
     if (killme)
         return;
+    // The whole time, never less: a coarse timer may fire up to a twentieth
+    // early, so the timer is precise, and a wake before the deadline sleeps
+    // again for the rest.  Pending events run at least once.
+    const QDeadlineTimer deadline(std::max(0, ms), Qt::PreciseTimer);
     QEventLoop loop;
-    QTimer timer;
+    QTimer timer(this);
+    timer.setObjectName(QStringLiteral("pause"));
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(this, &Form1::closing, &loop, &QEventLoop::quit);
-    timer.start(std::max(0, ms));
-    loop.exec();
+    do {
+        timer.start(static_cast<int>(std::max<qint64>(0, deadline.remainingTime())));
+        loop.exec();
+    } while (!killme && !deadline.hasExpired());
 }
