@@ -232,6 +232,19 @@ public:
     // ---- faces (surface/buttons.cpp) ----
     void buttons(FaceButton *butObj, QString &worDs, quint32 fgcolor, quint32 bgcolor);
     void buttons(FaceButton *butObj, const QString &worDs, quint32 fgcolor, quint32 bgcolor);
+    // A face painted ahead, to be shown later: what buttons() does in two
+    // steps, for a key of this kind and output on a surface of this size.
+    struct Face
+    {
+        QPixmap picture; // null: the button keeps the face it has
+        QString caption; // the text as given
+        QString text;    // as joined for display
+        int fontSize = 9;
+    };
+    Face paintFace(const QString &kind, const QString &output, const QString &worDs,
+                   quint32 fgcolor, quint32 bgcolor, const QSize &surface, double heightTwips,
+                   int previousFontSize) const;
+    void showFace(FaceButton *butObj, const Face &face);
 
     // ---- window (surface/lifecycle.cpp, surface/layout.cpp) ----
     void Form_Load();

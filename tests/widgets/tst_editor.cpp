@@ -9,6 +9,7 @@
 #include "keyboardfile.h"
 #include "surface/twips.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDirIterator>
 #include <QGroupBox>
@@ -155,6 +156,7 @@ private slots:
     void keyTextEntry();
     void saves_data();
     void saves();
+    void controlsHaveNamesOfTheirOwn();
     void closingDuringKeyEdit_data();
     void closingDuringKeyEdit();
 
@@ -582,6 +584,21 @@ void TestEditor::saves()
     QCOMPARE(fileLines(folder->file(u"Keyboards/"_s + file + u".kbd"_s)), saved);
     QCOMPARE(f->FileName, file + u".kbd"_s);
     QCOMPARE(f->lastbutton, saved.size() + 1);
+}
+
+// Each control of the editing frame is named for assistive tools by what it
+// does, not all alike by the frame around them.
+void TestEditor::controlsHaveNamesOfTheirOwn()
+{
+    QStringList names;
+    for (QWidget *control :
+         std::initializer_list<QWidget *> { w()->Command3, w()->Command4, w()->Command5,
+                                            w()->Command6, w()->Text3, w()->Text2 }) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(control);
+        names << (a ? a->text(QAccessible::Name) : u"<none>"_s);
+    }
+    QCOMPARE(names, (QStringList { "Move key up", "Move key left", "Move key right",
+                                   "Move key down", "Key Text", "Key Text on the key" }));
 }
 
 void TestEditor::closingDuringKeyEdit_data()

@@ -6,6 +6,7 @@
 #include "screensize.h"
 #include "surface/twips.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -32,6 +33,8 @@ private slots:
     void findsFileInAnotherCase();
     void commandKeysShowPictures();
     void coloursByKind();
+    void sendKeyShowsItsPicture_data();
+    void sendKeyShowsItsPicture();
     void pauseWaitsItsWholeTime_data();
     void pauseWaitsItsWholeTime();
 
@@ -261,6 +264,52 @@ void TestKeyboardMap::coloursByKind()
         const QImage face = m_w->Command1(i + 2)->picture().toImage();
         QCOMPARE(QColor(face.pixel(0, 0)), colours.at(i));
     }
+}
+
+void TestKeyboardMap::sendKeyShowsItsPicture_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("picture"); // the Send picture is on the face
+    QTest::addColumn<bool>("alone");   // and nothing else: the shipped face file
+    QTest::addColumn<QString>("name"); // for assistive tools
+
+    QTest::newRow("the Send key") << u"000|[send]"_s << true << true << u"Send"_s;
+    QTest::newRow("a label of its own is shown beside the picture")
+            << u"000|Thanks|[send]"_s << true << false << u"Send, Thanks"_s;
+    QTest::newRow("a label that says Send") << u"000|Send|[send]"_s << true << false << u"Send"_s;
+    QTest::newRow("a word key typing the word [send] sends nothing")
+            << u"001|Thanks|[send]"_s << false << false << u"Thanks, [send]"_s;
+    QTest::newRow("plain text") << u"000|Thanks"_s << false << false << u"Thanks"_s;
+}
+
+// A keyboard file cannot pass a key that sends the text to another program
+// off as a plain text key.
+void TestKeyboardMap::sendKeyShowsItsPicture()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, picture);
+    QFETCH(bool, alone);
+    QFETCH(QString, name);
+
+    load({ line });
+    const FaceButton *key = m_w->Command1(2);
+    const QImage face = key->picture().toImage().convertToFormat(QImage::Format_RGB32);
+    // The paper plane is blue; painted labels are black on the key's colour.
+    int blue = 0;
+    for (int y = 0; y < face.height(); ++y) {
+        for (int x = 0; x < face.width(); ++x) {
+            const QColor c = face.pixelColor(x, y);
+            blue += c.blue() > c.red() + 60 && c.blue() > c.green() + 40;
+        }
+    }
+    QCOMPARE(blue > 20, picture);
+    const QImage shipped = QImage(m_folder->file(QStringLiteral("send.jpg")))
+                                   .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!shipped.isNull());
+    QCOMPARE(face == shipped, alone);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(m_w->Command1(2));
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Name), name);
 }
 
 void TestKeyboardMap::pauseWaitsItsWholeTime_data()

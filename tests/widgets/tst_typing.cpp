@@ -97,6 +97,8 @@ private slots:
     void nameEntry_data();
     void nameEntry();
     void accessibleNames();
+    void namesStartWithTheLabel_data();
+    void namesStartWithTheLabel();
     void physicalKeys_data();
     void physicalKeys();
     void keepsEveryCharacter_data();
@@ -575,6 +577,49 @@ void TestTyping::accessibleNames()
     w->Text1->setText(QString());
     world->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(w->Text1->Text(), u"World "_s);
+}
+
+void TestTyping::namesStartWithTheLabel_data()
+{
+    QTest::addColumn<QString>("keyboard"); // a shipped one, or empty: a keyboard of `key` alone
+    QTest::addColumn<QString>("key");      // the line, or the output text on the shipped one
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("abc on home") << u"home.kbd"_s << u"LettersLower"_s
+                                 << u"abc, small letters keyboard"_s;
+    QTest::newRow("ABC on home") << u"home.kbd"_s << u"LettersUpper"_s
+                                 << u"ABC, capital letters keyboard"_s;
+    QTest::newRow("123 on home") << u"home.kbd"_s << u"numbers"_s << u"123, numbers keyboard"_s;
+    QTest::newRow("Word Parts on home")
+            << u"home.kbd"_s << u"wordparts"_s << u"Word Parts keyboard"_s;
+    QTest::newRow("Core Words on home")
+            << u"home.kbd"_s << u"Core Words"_s << u"Core Words keyboard"_s;
+    QTest::newRow("Access on home") << u"home.kbd"_s << u"[access]"_s << u"Access"_s;
+    QTest::newRow("a link with a label")
+            << QString() << u"999|Pets|Animals"_s << u"Pets, Animals keyboard"_s;
+    QTest::newRow("a word with a label")
+            << QString() << u"002|Hi|Hello there"_s << u"Hi, Hello there"_s;
+    QTest::newRow("a command with a label") << QString() << u"000|Undo|[back]"_s << u"Undo, Back"_s;
+}
+
+void TestTyping::namesStartWithTheLabel()
+{
+    QFETCH(QString, keyboard);
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    Form1 *w = m_shared->w.get();
+    if (keyboard.isEmpty()) {
+        m_shared->folder.keyboard(u"one.kbd"_s, { key });
+        w->loadmap(w->keyboardPath(u"one.kbd"_s));
+        key = w->Command1(2)->ToolTipText;
+    } else {
+        w->loadmap(w->keyboardPath(keyboard));
+    }
+    const int i = keyIndex(w, key);
+    QVERIFY(i != 0);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w->Command1(i));
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Name), name);
 }
 
 void TestTyping::physicalKeys_data()

@@ -134,6 +134,7 @@ void Form1::createControls()
     Text2->setPalette(backPalette(Text2->palette(), QColor(0xFF, 0xFF, 0xC0)));
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Twips::setGeometry(Text2, 1200, 1920, 1215, 615);
+    Text2->setAccessibleName(QStringLiteral("Key Text on the key"));
 
     Picture1 = new QLabel(c);
     Twips::setGeometry(Picture1, 0, 3000, 2535, 855);
@@ -224,6 +225,12 @@ void Form1::createFrame()
     Command4 = arrow("left", 7800, 720);
     Command5 = arrow("right", 8760, 720);
     Command6 = arrow("down", 8280, 1080);
+    // The arrows show only pictures: assistive tools would name them by
+    // the frame around them, all four alike.
+    Command3->setAccessibleName(QStringLiteral("Move key up"));
+    Command4->setAccessibleName(QStringLiteral("Move key left"));
+    Command5->setAccessibleName(QStringLiteral("Move key right"));
+    Command6->setAccessibleName(QStringLiteral("Move key down"));
 
     Command2 = new FaceButton(Frame1);
     Twips::setGeometry(Command2, 4080, 1080, 3015, 390);
@@ -232,6 +239,7 @@ void Form1::createFrame()
     Text3->setFont(Fonts::msSansSerif(12, true));
     Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Twips::setGeometry(Text3, 1080, 1080, 2895, 405);
+    Text3->setAccessibleName(QStringLiteral("Key Text"));
 }
 
 void Form1::createMenus()
