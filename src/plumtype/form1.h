@@ -41,9 +41,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class Dialog;
 class QAction;
+class QFileInfo;
 class QGroupBox;
 class QListWidget;
 class QMenu;
@@ -318,8 +320,30 @@ private:
     void updateTitle();
     void selectKeyForEditing(int Index);
     void scheduleResize();
+    // A keyboard read and its faces painted, ready to be shown by loadmap.
+    struct PreparedKey
+    {
+        int slot = 0;
+        QRect place;
+        QString keyInfo;
+        QString output;
+        QString kind;
+        QColor back;
+        Face face;
+    };
+    struct PreparedKeyboard
+    {
+        std::vector<PreparedKey> keys;
+        int lastbutton = 1;
+        int xpos = 0;
+        int ypos = 1;
+    };
+    PreparedKeyboard prepareKeyboard(const QFileInfo &requested);
     void finishLoad();
     void fitStartSize();
+    // The first run of the window layout, once the window has its frame or
+    // is on screen.
+    void firstLayout();
     void tellReadOnly();
     // Shows `question` on the answer keyboard and waits for a typed answer;
     // nullopt when the window closed meanwhile.
@@ -340,6 +364,9 @@ private:
     QSizeF m_startSize; // outer size from the screen size file, in twips
     bool m_fitStartSize = false;
     QSize m_fittedFrame { -1, -1 };
+    bool m_laidOut = false; // the first layout has run
+    // How long the first layout waits at most for the window's frame.
+    static constexpr int kFrameWaitMs = 250;
 
     // ---- speech and hand-offs (speech/) ----
 public:

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QThread>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -293,6 +294,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
         m_keyPanel->resize(m_client->size());
+    // The window is on screen: the first layout need not wait any longer.
+    if (!m_laidOut && event->type() == QEvent::Expose && watched == windowHandle()
+        && windowHandle()->isExposed())
+        QTimer::singleShot(0, this, &Form1::firstLayout);
     return QMainWindow::eventFilter(watched, event);
 }
 
