@@ -1,5 +1,7 @@
 #include "speech/voice.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QThread>
 
@@ -14,6 +16,16 @@ QList<QThread *> &lettingGo()
 {
     static QList<QThread *> threads;
     return threads;
+}
+
+// When the program ends (its window is gone by then), threads that are only
+// letting their voice go get a moment to end cleanly; one that waits on a
+// speech service that does not answer is left behind.
+void letGoBeforeTheEnd()
+{
+    const QDeadlineTimer moment(300);
+    for (QThread *thread : std::as_const(lettingGo()))
+        thread->wait(moment);
 }
 
 } // namespace
@@ -35,6 +47,11 @@ Voice::~Voice()
     // thread object waits for the thread's end, so it is destroyed only once
     // the thread has ended, whenever that is.
     QThread *thread = m_thread;
+    static const bool endRoutine = [] {
+        qAddPostRoutine(letGoBeforeTheEnd);
+        return true;
+    }();
+    Q_UNUSED(endRoutine);
     lettingGo().append(thread);
     connect(thread, &QThread::finished, thread, [thread] {
         lettingGo().removeOne(thread);
