@@ -23,9 +23,7 @@ QList<QThread *> &lettingGo()
 // speech service that does not answer is left behind.
 void letGoBeforeTheEnd()
 {
-    const QDeadlineTimer moment(300);
-    for (QThread *thread : std::as_const(lettingGo()))
-        thread->wait(moment);
+    Voice::waitForVoicesLetGo(300);
 }
 
 } // namespace
@@ -58,6 +56,15 @@ Voice::~Voice()
         thread->deleteLater();
     });
     QMetaObject::invokeMethod(m_worker, &VoiceWorker::end, Qt::QueuedConnection);
+}
+
+bool Voice::waitForVoicesLetGo(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    bool ended = true;
+    for (QThread *thread : std::as_const(lettingGo()))
+        ended = thread->wait(deadline) && ended;
+    return ended;
 }
 
 void Voice::start()

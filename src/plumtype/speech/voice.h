@@ -44,6 +44,10 @@ public:
     // Falls silent.
     void stop();
 
+    // Waits up to `ms` for the threads of voices let go to end; true when
+    // all have.  The program's end waits a moment; tests wait for them.
+    static bool waitForVoicesLetGo(int ms);
+
 signals:
     void ready(bool available);
     void stateChanged(QTextToSpeech::State state);
