@@ -12,18 +12,39 @@ namespace {
 // Threads let go while still busy with the speech service.  They are kept
 // here until they end, so that none is lost track of; the program may end
 // before they do.
-QList<QThread *> &lettingGo()
+struct LettingGo
 {
-    static QList<QThread *> threads;
+    QThread *thread;
+    std::shared_ptr<const std::atomic<bool>> making; // still making the voice
+};
+
+QList<LettingGo> &lettingGo()
+{
+    static QList<LettingGo> threads;
     return threads;
 }
 
+// Waits up to `ms` for the threads let go to end, leaving out those still
+// making their voice when `evenMaking` is false; true when all have ended.
+bool waitForThreads(int ms, bool evenMaking)
+{
+    const QDeadlineTimer deadline(ms);
+    bool ended = true;
+    for (const LettingGo &t : std::as_const(lettingGo())) {
+        if (evenMaking || !t.making->load())
+            ended = t.thread->wait(deadline) && ended;
+        else
+            ended = false;
+    }
+    return ended;
+}
+
 // When the program ends (its window is gone by then), threads that are only
-// letting their voice go get a moment to end cleanly; one that waits on a
-// speech service that does not answer is left behind.
+// letting their voice go get a moment to end cleanly; one still making its
+// voice, waiting on a speech service that may take seconds, is left behind.
 void letGoBeforeTheEnd()
 {
-    Voice::waitForVoicesLetGo(300);
+    waitForThreads(300, false);
 }
 
 } // namespace
@@ -50,9 +71,9 @@ Voice::~Voice()
         return true;
     }();
     Q_UNUSED(endRoutine);
-    lettingGo().append(thread);
+    lettingGo().append({ thread, m_making });
     connect(thread, &QThread::finished, thread, [thread] {
-        lettingGo().removeOne(thread);
+        lettingGo().removeIf([thread](const LettingGo &t) { return t.thread == thread; });
         thread->deleteLater();
     });
     QMetaObject::invokeMethod(m_worker, &VoiceWorker::end, Qt::QueuedConnection);
@@ -60,11 +81,7 @@ Voice::~Voice()
 
 bool Voice::waitForVoicesLetGo(int ms)
 {
-    const QDeadlineTimer deadline(ms);
-    bool ended = true;
-    for (QThread *thread : std::as_const(lettingGo()))
-        ended = thread->wait(deadline) && ended;
-    return ended;
+    return waitForThreads(ms, true);
 }
 
 void Voice::start()
@@ -73,7 +90,7 @@ void Voice::start()
         return;
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("voice"));
-    m_worker = new VoiceWorker(m_engine, m_cancelledUpTo);
+    m_worker = new VoiceWorker(m_engine, m_cancelledUpTo, m_making);
     m_worker->moveToThread(m_thread);
     connect(m_worker, &VoiceWorker::made, this, [this](bool available) {
         m_ready = true;
@@ -119,8 +136,9 @@ void Voice::stop()
         QMetaObject::invokeMethod(m_worker, &VoiceWorker::stop, Qt::QueuedConnection);
 }
 
-VoiceWorker::VoiceWorker(const QString &engine, std::shared_ptr<std::atomic<quint64>> cancelledUpTo)
-    : m_engine(engine), m_cancelledUpTo(std::move(cancelledUpTo))
+VoiceWorker::VoiceWorker(const QString &engine, std::shared_ptr<std::atomic<quint64>> cancelledUpTo,
+                         std::shared_ptr<std::atomic<bool>> making)
+    : m_engine(engine), m_cancelledUpTo(std::move(cancelledUpTo)), m_making(std::move(making))
 {
 }
 
@@ -129,12 +147,14 @@ void VoiceWorker::make()
     if (m_tried)
         return;
     m_tried = true;
+    m_making->store(true);
     if (QTextToSpeech::availableEngines().contains(m_engine)) {
         m_voice = new QTextToSpeech(m_engine, this);
         connect(m_voice, &QTextToSpeech::stateChanged, this, &VoiceWorker::stateChanged);
 
         connect(m_voice, &QTextToSpeech::errorOccurred, this, &VoiceWorker::errorOccurred);
     }
+    m_making->store(false);
     emit made(m_voice != nullptr);
 }
 

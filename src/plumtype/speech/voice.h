@@ -60,6 +60,7 @@ private:
     QThread *m_thread = nullptr;
     QPointer<VoiceWorker> m_worker;
     std::shared_ptr<std::atomic<quint64>> m_cancelledUpTo;
+    std::shared_ptr<std::atomic<bool>> m_making = std::make_shared<std::atomic<bool>>(false);
     quint64 m_lastRequest = 0;
     bool m_ready = false;
     bool m_available = false;
@@ -72,7 +73,8 @@ class VoiceWorker : public QObject
 {
     Q_OBJECT
 public:
-    VoiceWorker(const QString &engine, std::shared_ptr<std::atomic<quint64>> cancelledUpTo);
+    VoiceWorker(const QString &engine, std::shared_ptr<std::atomic<quint64>> cancelledUpTo,
+                std::shared_ptr<std::atomic<bool>> making);
 
     void make();
     void speak(const QString &text, quint64 request);
@@ -88,6 +90,7 @@ signals:
 private:
     const QString m_engine;
     std::shared_ptr<std::atomic<quint64>> m_cancelledUpTo;
+    std::shared_ptr<std::atomic<bool>> m_making; // true while the voice is being made
     QTextToSpeech *m_voice = nullptr;
     bool m_tried = false;
 };
