@@ -48,6 +48,22 @@ void BM_LoadWords(benchmark::State &state)
 }
 BENCHMARK(BM_LoadWords)->Unit(benchmark::kMillisecond);
 
+// What the window pays: the user words at the start, then the one list that
+// the first typed word needs.
+void BM_LoadWordsOnDemand(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    ProgramFolder::layOut(QStringLiteral(PLUMTYPE_SOURCE_DATA "/words"), dir.filePath("words"));
+    WordTable table;
+    for (auto _ : state) {
+        table.loadOnDemand(dir.filePath(QStringLiteral("words")));
+        benchmark::DoNotOptimize(WordLists::suggest(table, QStringLiteral("th")));
+    }
+    if (table.listsRead() != 1)
+        state.SkipWithError("more than one list was read");
+}
+BENCHMARK(BM_LoadWordsOnDemand)->Unit(benchmark::kMillisecond);
+
 void BM_Suggest(benchmark::State &state)
 {
     QTemporaryDir dir;

@@ -89,7 +89,74 @@ QString pictureFile(const QString &kind, const QString &text)
     return QString();
 }
 
-QString spokenName(const QString &kind, const QString &output)
+namespace {
+
+bool isSendKey(const QString &kind, const QString &output)
+{
+    return kind == u"letter" && output.trimmed() == u"[send]";
+}
+
+// Words run together with single spaces, for comparing and saying.
+QString spaced(const QString &text)
+{
+    return text.simplified();
+}
+
+// Equal but for letter case and spaces: "Word Parts" and "wordparts".
+bool sameWords(const QString &a, const QString &b)
+{
+    QString x = a.toLower();
+    QString y = b.toLower();
+    x.remove(u' ');
+    y.remove(u' ');
+    return x == y;
+}
+
+// The standard keyboards that links name by file, in words.
+QString keyboardInWords(const QString &name)
+{
+    static const struct
+    {
+        const char *file;
+        const char *words;
+    } known[] = {
+        { "letterslower", "small letters" },
+        { "lettersupper", "capital letters" },
+        { "numbers", "numbers" },
+        { "wordparts", "word parts" },
+    };
+    QString file = name.toLower();
+    file.remove(u' ');
+    for (const auto &k : known) {
+        if (file == QLatin1String(k.file))
+            return QLatin1String(k.words);
+    }
+    return name;
+}
+
+// "label, what it does" when the face shows something else than the words,
+// the label alone when it shows them.
+QString labelFirst(const QString &label, const QString &words)
+{
+    if (label.isEmpty())
+        return words;
+    if (sameWords(label, words))
+        return label;
+    if (words.isEmpty())
+        return label;
+    return label + QLatin1String(", ") + words;
+}
+
+} // namespace
+
+QString labelledPicture(const QString &kind, const QString &label, const QString &output)
+{
+    if (!isSendKey(kind, output) || label.trimmed() == u"[send]")
+        return QString();
+    return QStringLiteral("send.jpg");
+}
+
+QString spokenName(const QString &kind, const QString &label, const QString &output)
 {
     static const struct
     {
@@ -103,18 +170,30 @@ QString spokenName(const QString &kind, const QString &output)
         { "[delete]", "Delete" },      { "[dwell]", "Dwell" },     { "[access]", "Access" },
         { "[send]", "Send" },          { "[learn]", "Learn" },     { "[scan]", "Scan" },
     };
-    QString text = output;
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text = text.trimmed();
+    const QString text = spaced(output);
+    const QString shown = spaced(label);
+    if (isSendKey(kind, output)) {
+        // The face shows the Send picture first, then the key's own label.
+        const QString send = QStringLiteral("Send");
+        return shown.isEmpty() || shown == u"[send]" || sameWords(shown, send)
+                       ? send
+                       : send + QLatin1String(", ") + shown;
+    }
     if (kind == u"letter") {
         for (const auto &c : commands) {
-            if (output == QLatin1String(c.command))
-                return QLatin1String(c.words);
+            if (output == QLatin1String(c.command)) {
+                // A command key that shows its picture is named by it.
+                const QString words = QLatin1String(c.words);
+                return shown == output ? words : labelFirst(shown, words);
+            }
         }
     }
-    if (kind == u"keyboard")
-        return text + QLatin1String(" keyboard");
-    return text;
+    if (kind == u"keyboard") {
+        if (text.isEmpty())
+            return shown;
+        return labelFirst(shown, keyboardInWords(text)) + QLatin1String(" keyboard");
+    }
+    return labelFirst(shown, text);
 }
 
 } // namespace FaceText

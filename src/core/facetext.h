@@ -38,8 +38,20 @@ QString joinForDisplay(const QString &text);
 // and text shows instead of painted text; empty when the text is painted.
 QString pictureFile(const QString &kind, const QString &text);
 
-// What a screen reader says for a key: the text it types, the command it
-// names in words ("Back", "Delete"), or the keyboard it opens.
-QString spokenName(const QString &kind, const QString &output);
+// The picture that a key shows together with its own label: a key that
+// sends the typed text to another program always shows the Send picture,
+// whatever its label says, so that no keyboard file can pass it off as a
+// plain text key.  Empty for every other key, and for a Send key without a
+// label of its own (its face is the picture alone).
+QString labelledPicture(const QString &kind, const QString &label, const QString &output);
+
+// What assistive tools call a key, beginning with what its face shows, so
+// that a user of speech control can say what they see: the text it types,
+// the command it names in words ("Back", "Delete"), or the keyboard it opens
+// ("abc, small letters keyboard").  A label of its own comes first ("Hi,
+// Hello there"); a Send key is always named "Send" first.  `label` is the
+// face's text (spaces or CR LF between its words), `output` what a press
+// acts on.
+QString spokenName(const QString &kind, const QString &label, const QString &output);
 
 } // namespace FaceText

@@ -1,5 +1,7 @@
 #include "gamerules.h"
 
+#include "textfile.h"
+
 #include <QHash>
 
 #include <numeric>
@@ -33,23 +35,35 @@ bool qualifies(const KeyboardFile::Record &key)
     return t.size() >= 5 && !t.contains(u' ') && !t.contains(u'|') && !t.contains(u'[');
 }
 
-QStringList wordPool(const KeyboardFile::Layout &layout)
+QStringList wordPoolOfText(QStringView text)
 {
     QStringList pool;
-    for (const KeyboardFile::PlacedKey &placed : layout.keys) {
-        if (pool.size() == kPoolLimit)
-            break;
-        if (qualifies(placed.record))
-            pool.append(placed.record.keyText);
+    const KeyKind *current = nullptr;
+    int keys = 0;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n && pool.size() < kPoolLimit && keys < KeyboardFile::kMaxKeys) {
+        // Lines end at CR LF, LF or a lone CR, as the loader reads them.
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        const QStringView line = text.mid(start, end - start);
+        if (const std::optional<KeyboardFile::Record> r = KeyboardFile::parseLine(line, current)) {
+            if (!r->rowBreak)
+                ++keys;
+            if (!line.contains(u"999|") && qualifies(*r))
+                pool.append(r->keyText);
+        }
+        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
     }
     return pool;
 }
 
 QStringList wordPool(const QString &path)
 {
-    // The name only decides whether an edit key is added, and that never
-    // qualifies.
-    return wordPool(KeyboardFile::readAndPlace(path, QString()));
+    return wordPoolOfText(TextFile::read(path, TextFile::kLargestReadable).value_or(QString()));
 }
 
 std::optional<qsizetype> drawFromPool(qsizetype count, std::mt19937 &rng)

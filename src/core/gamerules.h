@@ -30,10 +30,14 @@ bool isSkippedKeyboard(const QString &fileName);
 // more that is neither a command ("[...]") nor split into label and output.
 bool qualifies(const KeyboardFile::Record &key);
 
-// The words a keyboard offers: its qualifying keys in key order, at most
-// kPoolLimit.  Only keys that the loader places count, so every word has a
-// button on screen.
-QStringList wordPool(const KeyboardFile::Layout &layout);
+// The words a keyboard file's text offers, in line order, at most
+// kPoolLimit: the key text of every line that is not blank, holds no "999|"
+// (a keyboard link or a row break) and qualifies.  A line that no button
+// types is never a word, so that every word can be found by its button: a
+// line past the 120th key (not on the keyboard), and a line without a kind
+// code of its own whose kind, taken from above, types nothing (no code yet)
+// or opens a keyboard.
+QStringList wordPoolOfText(QStringView text);
 // The same for the keyboard file at `path`; a file that cannot be read offers
 // nothing.
 QStringList wordPool(const QString &path);

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // Lower case that keeps every character in its place, so that a position
@@ -24,24 +26,27 @@ QString lowerInPlace(const QString &text)
 const QString &WordTable::list(int letter, int length) const
 {
     static const QString empty;
-    if (letter < 1 || letter > kLetters || length < 1 || length > kLengths)
+    if (!inRange(letter, length))
         return empty;
+    fill(letter, length);
     return m_lists[letter][length];
 }
 
 void WordTable::setList(int letter, int length, const QString &text)
 {
-    if (letter < 1 || letter > kLetters || length < 1 || length > kLengths)
+    if (!inRange(letter, length))
         return;
     m_lists[letter][length] = text;
     m_lower[letter][length] = lowerInPlace(text);
+    m_filled[letter][length] = true;
 }
 
 const QString &WordTable::lowerList(int letter, int length) const
 {
     static const QString empty;
-    if (letter < 1 || letter > kLetters || length < 1 || length > kLengths)
+    if (!inRange(letter, length))
         return empty;
+    fill(letter, length);
     return m_lower[letter][length];
 }
 
@@ -51,7 +56,7 @@ QString WordTable::listFileName(int letter, int length)
            + QLatin1String(".txt");
 }
 
-void WordTable::load(const QString &wordsFolder, bool mayWrite)
+void WordTable::loadOnDemand(const QString &wordsFolder, bool mayWrite)
 {
     const QString userPath = FolderLookup::resolve(wordsFolder, userFileName());
     if (mayWrite && !QFileInfo::exists(userPath) && FileWrite::makeFolder(wordsFolder))
@@ -59,24 +64,51 @@ void WordTable::load(const QString &wordsFolder, bool mayWrite)
                         TextFile::joinLines({ QString::fromUtf16(WordLists::kFirstUserWord) }));
 
     // The user words are read once and filed under their capital letter.
-    std::array<QString, kLetters + 1> userByLetter;
+    m_userByLetter = {};
     const QStringList userLines =
             TextFile::readLines(userPath, TextFile::kLargestReadable).value_or(QStringList());
     for (const QString &line : userLines) {
         const QString t = TextRules::trimSpaces(line);
         if (!t.isEmpty() && t.at(0) >= u'A' && t.at(0) <= u'Z')
-            userByLetter[t.at(0).unicode() - u'A' + 1] += line + u'|';
+            m_userByLetter[t.at(0).unicode() - u'A' + 1] += line + u'|';
     }
+    m_folder = wordsFolder;
+    m_lists = {};
+    m_lower = {};
+    m_filled = {};
+}
 
+void WordTable::load(const QString &wordsFolder, bool mayWrite)
+{
+    loadOnDemand(wordsFolder, mayWrite);
     for (int n = 1; n <= kLengths; ++n) {
-        for (int k = 1; k <= kLetters; ++k) {
-            const QString path = FolderLookup::resolve(wordsFolder, listFileName(k, n));
-            // The lines joined with nothing between them: the line ends go.
-            QString text = TextFile::read(path, TextFile::kLargestReadable).value_or(QString());
-            text.removeIf([](QChar c) { return c == u'\r' || c == u'\n'; });
-            setList(k, n, text + userByLetter[k]);
-        }
+        for (int k = 1; k <= kLetters; ++k)
+            fill(k, n);
     }
+}
+
+void WordTable::fill(int letter, int length) const
+{
+    if (m_filled[letter][length])
+        return;
+    m_filled[letter][length] = true;
+    if (m_folder.isEmpty())
+        return;
+    const QString path = FolderLookup::resolve(m_folder, listFileName(letter, length));
+    // The lines joined with nothing between them: the line ends go.
+    QString text = TextFile::read(path, TextFile::kLargestReadable).value_or(QString());
+    text.removeIf([](QChar c) { return c == u'\r' || c == u'\n'; });
+    text += m_userByLetter[letter];
+    m_lower[letter][length] = lowerInPlace(text);
+    m_lists[letter][length] = std::move(text);
+}
+
+int WordTable::listsRead() const
+{
+    int n = 0;
+    for (const auto &byLength : m_filled)
+        n += int(std::count(byLength.begin(), byLength.end(), true));
+    return n;
 }
 
 namespace WordLists {
@@ -135,7 +167,8 @@ QStringList suggest(const WordTable &table, const QString &currentword)
 bool addWord(const QString &wordsFolder, const QString &word)
 {
     const QString path = FolderLookup::resolve(wordsFolder, WordTable::userFileName());
-    const QString w = word.trimmed();
+    // Only spaces are trimmed: a tab or a line break is part of the word.
+    const QString w = TextRules::trimSpaces(word);
     if (w.isEmpty())
         return QFileInfo::exists(path) || TextFile::write(path, QString());
     return TextFile::append(path, w + QLatin1String("\r\n"));

@@ -26,13 +26,29 @@ public:
     // created holding "Orvane" when it is missing (unless the folder must not
     // be written).  Missing files give empty lists.
     void load(const QString &wordsFolder, bool mayWrite = true);
+    // The same, but each word-list file is read when its list is first
+    // asked for: the table holds what load() would, while starting costs
+    // only the user word file.  The user words are read now.
+    void loadOnDemand(const QString &wordsFolder, bool mayWrite = true);
+    // Lists read so far (for the benchmarks and tests).
+    int listsRead() const;
 
     static QString listFileName(int letter, int length);
     static QString userFileName() { return QStringLiteral("UserAdded.txt"); }
 
 private:
-    std::array<std::array<QString, kLengths + 1>, kLetters + 1> m_lists;
-    std::array<std::array<QString, kLengths + 1>, kLetters + 1> m_lower;
+    bool inRange(int letter, int length) const
+    {
+        return letter >= 1 && letter <= kLetters && length >= 1 && length <= kLengths;
+    }
+    // Reads the list's file unless it is in the table already.
+    void fill(int letter, int length) const;
+
+    QString m_folder; // where lists not read yet come from
+    std::array<QString, kLetters + 1> m_userByLetter;
+    mutable std::array<std::array<QString, kLengths + 1>, kLetters + 1> m_lists;
+    mutable std::array<std::array<QString, kLengths + 1>, kLetters + 1> m_lower;
+    mutable std::array<std::array<bool, kLengths + 1>, kLetters + 1> m_filled {};
 };
 
 namespace WordLists {

@@ -44,15 +44,17 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class Dialog;
 class QAction;
+class QFileInfo;
 class QGroupBox;
 class QListWidget;
 class QMenu;
 class QToolButton;
 class QRadioButton;
-class QTextToSpeech;
+class Voice;
 
 // A control array: elements are reached by index, Command1(i).
 template<typename T, int First, int Last> class ControlArray
@@ -238,6 +240,19 @@ public:
     // ---- faces (surface/buttons.cpp) ----
     void buttons(FaceButton *butObj, QString &worDs, quint32 fgcolor, quint32 bgcolor);
     void buttons(FaceButton *butObj, const QString &worDs, quint32 fgcolor, quint32 bgcolor);
+    // A face painted ahead, to be shown later: what buttons() does in two
+    // steps, for a key of this kind and output on a surface of this size.
+    struct Face
+    {
+        QPixmap picture; // null: the button keeps the face it has
+        QString caption; // the text as given
+        QString text;    // as joined for display
+        int fontSize = 9;
+    };
+    Face paintFace(const QString &kind, const QString &output, const QString &worDs,
+                   quint32 fgcolor, quint32 bgcolor, const QSize &surface, double heightTwips,
+                   int previousFontSize) const;
+    void showFace(FaceButton *butObj, const Face &face);
 
     // ---- window (surface/lifecycle.cpp, surface/layout.cpp) ----
     void Form_Load();
@@ -311,8 +326,30 @@ private:
     void updateTitle();
     void selectKeyForEditing(int Index);
     void scheduleResize();
+    // A keyboard read and its faces painted, ready to be shown by loadmap.
+    struct PreparedKey
+    {
+        int slot = 0;
+        QRect place;
+        QString keyInfo;
+        QString output;
+        QString kind;
+        QColor back;
+        Face face;
+    };
+    struct PreparedKeyboard
+    {
+        std::vector<PreparedKey> keys;
+        int lastbutton = 1;
+        int xpos = 0;
+        int ypos = 1;
+    };
+    PreparedKeyboard prepareKeyboard(const QFileInfo &requested);
     void finishLoad();
     void fitStartSize();
+    // The first run of the window layout, once the window has its frame or
+    // is on screen.
+    void firstLayout();
     void tellReadOnly();
     // Shows `question` on the answer keyboard and waits for a typed answer;
     // nullopt when the window closed meanwhile.
@@ -336,6 +373,9 @@ private:
     QSizeF m_startSize; // outer size from the screen size file, in twips
     bool m_fitStartSize = false;
     QSize m_fittedFrame { -1, -1 };
+    bool m_laidOut = false; // the first layout has run
+    // How long the first layout waits at most for the window's frame.
+    static constexpr int kFrameWaitMs = 250;
 
     // ---- speech and hand-offs (speech/) ----
 public:
@@ -349,15 +389,19 @@ public:
     void openWebsite();
     // The text-to-speech engine that Speak uses.
     QString speechEngine = QStringLiteral("speechd");
+    // How long a Speak waits for the voice to be made before it says that
+    // the voice is not ready yet; tests shorten it.
+    int voiceReadyMs = 30000;
 
 private:
     void connectSpeechAndHandoffs();
     void prepareVoice();
-    // The voice, made on first use; null when the engine is not installed.
-    QTextToSpeech *voice();
-    // False when the voice could not speak at all.
-    bool speakAndWait(QTextToSpeech *v, const QString &text);
-    QTextToSpeech *m_voice = nullptr;
+    // The voice for speechEngine, in its own thread; it is made there on
+    // first need and says whether there is one.
+    Voice *voice();
+    enum class Spoken { Done, Closed, NoVoice, NotReady };
+    Spoken speakAndWait(Voice *v, const QString &text);
+    Voice *m_voice = nullptr;
     bool m_speaking = false;
 
     // ---- keyboard editor (editor/) ----

@@ -38,6 +38,10 @@ private slots:
     void joinForDisplay();
     void pictureFile_data();
     void pictureFile();
+    void labelledPicture_data();
+    void labelledPicture();
+    void spokenName_data();
+    void spokenName();
 };
 
 void TestFaceText::sizeByLength_data()
@@ -249,6 +253,88 @@ void TestFaceText::pictureFile()
     QFETCH(QString, file);
 
     QCOMPARE(FaceText::pictureFile(kind, text), file);
+}
+
+void TestFaceText::labelledPicture_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("file");
+
+    QTest::newRow("Send with a label of its own")
+            << u"letter"_s << u"Thanks"_s << u"[send]"_s << u"send.jpg"_s;
+    QTest::newRow("Send with an empty label")
+            << u"letter"_s << QString() << u"[send]"_s << u"send.jpg"_s;
+    QTest::newRow("Send with spaces around")
+            << u"letter"_s << u"Go"_s << u" [send] "_s << u"send.jpg"_s;
+    QTest::newRow("the Send key itself: its picture alone")
+            << u"letter"_s << u"[send]"_s << u"[send]"_s << QString();
+    QTest::newRow("a word key typing [send]")
+            << u"word1"_s << u"Thanks"_s << u"[send]"_s << QString();
+    QTest::newRow("Send in other case") << u"letter"_s << u"Thanks"_s << u"[SEND]"_s << QString();
+    QTest::newRow("another command") << u"letter"_s << u"Undo"_s << u"[back]"_s << QString();
+}
+
+void TestFaceText::labelledPicture()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, label);
+    QFETCH(QString, output);
+    QFETCH(QString, file);
+    QCOMPARE(FaceText::labelledPicture(kind, label, output), file);
+}
+
+void TestFaceText::spokenName_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("a word") << u"word1"_s << u"new\r\nyork"_s << u"new york"_s << u"new york"_s;
+    QTest::newRow("a word with a label")
+            << u"word2"_s << u"Hi"_s << u"Hello there"_s << u"Hi, Hello there"_s;
+    QTest::newRow("a command") << u"letter"_s << u"[back]"_s << u"[back]"_s << u"Back"_s;
+    QTest::newRow("a command with its word as label")
+            << u"letter"_s << u"Access"_s << u"[access]"_s << u"Access"_s;
+    QTest::newRow("a command with a label")
+            << u"letter"_s << u"Undo"_s << u"[back]"_s << u"Undo, Back"_s;
+    QTest::newRow("Send") << u"letter"_s << u"[send]"_s << u"[send]"_s << u"Send"_s;
+    QTest::newRow("Send with a label: Send first")
+            << u"letter"_s << u"Thanks"_s << u"[send]"_s << u"Send, Thanks"_s;
+    QTest::newRow("Send with a two-word label")
+            << u"letter"_s << u"Bye\r\nnow"_s << u"[send]"_s << u"Send, Bye now"_s;
+    QTest::newRow("[send] typed by a word key")
+            << u"word1"_s << u"[send]"_s << u"[send]"_s << u"[send]"_s;
+    QTest::newRow("small letters")
+            << u"keyboard"_s << u"abc"_s << u"LettersLower"_s << u"abc, small letters keyboard"_s;
+    QTest::newRow("capital letters")
+            << u"keyboard"_s << u"ABC"_s << u"LettersUpper"_s << u"ABC, capital letters keyboard"_s;
+    QTest::newRow("numbers") << u"keyboard"_s << u"123"_s << u"numbers"_s
+                             << u"123, numbers keyboard"_s;
+    QTest::newRow("a label that is the name in words")
+            << u"keyboard"_s << u"Word\r\nParts"_s << u"wordparts"_s << u"Word Parts keyboard"_s;
+    QTest::newRow("a link without a label")
+            << u"keyboard"_s << u"Core\r\nWords"_s << u"Core Words"_s << u"Core Words keyboard"_s;
+    QTest::newRow("a known name without a label")
+            << u"keyboard"_s << u"LettersLower"_s << u"LettersLower"_s
+            << u"LettersLower, small letters keyboard"_s;
+    QTest::newRow("a link to another keyboard")
+            << u"keyboard"_s << u"Pets"_s << u"Animals"_s << u"Pets, Animals keyboard"_s;
+    QTest::newRow("Home") << u"keyboard"_s << u"Home"_s << u"Home"_s << u"Home keyboard"_s;
+    QTest::newRow("a button with only a caption")
+            << QString() << u"Stop\r\nEditing"_s << QString() << u"Stop Editing"_s;
+    QTest::newRow("an empty slot") << QString() << QString() << QString() << QString();
+}
+
+void TestFaceText::spokenName()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, label);
+    QFETCH(QString, output);
+    QFETCH(QString, name);
+    QCOMPARE(FaceText::spokenName(kind, label, output), name);
 }
 
 QTEST_GUILESS_MAIN(TestFaceText)

@@ -48,14 +48,25 @@ void TestGameRules::wordPool_data()
             << numbered(130, u"001|word"_s) << numbered(120, u"word"_s);
     QTest::newRow("keys past the 120th are not on the keyboard")
             << numbered(119, u"001|k"_s) + numbered(5, u"001|later"_s) << QStringList { "later1" };
+    QTest::newRow("row breaks and blank lines take no key's place")
+            << QStringList { "999|/", "", "   " } + numbered(119, u"001|k"_s)
+                       + QStringList { "999|/", "001|tiger", "001|zebra" }
+            << QStringList { "tiger" };
+    QTest::newRow("a line without a code takes the kind above")
+            << QStringList { "001|cat", "kitten", "puppy |", "  bunny  " }
+            << QStringList { "kitten", "bunny" };
+    QTest::newRow("no 999| anywhere before the bar")
+            << QStringList { "001|apple", "1999|melon", "0999|grape", "001|berry", "99|lemon" }
+            << QStringList { "apple", "berry", "lemon" };
+    QTest::newRow("CR, LF and CR LF all end lines") << QStringList { "001|horse\rsheep\ngoats" }
+                                                    << QStringList { "horse", "sheep", "goats" };
 }
 
 void TestGameRules::wordPool()
 {
     QFETCH(QStringList, lines);
     QFETCH(QStringList, words);
-    QCOMPARE(GameRules::wordPool(KeyboardFile::placeText(lines.join(u"\r\n"_s), u"t.kbd"_s)),
-             words);
+    QCOMPARE(GameRules::wordPoolOfText(lines.join(u"\r\n"_s)), words);
 }
 
 void TestGameRules::scramble()

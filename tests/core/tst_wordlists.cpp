@@ -51,6 +51,8 @@ private slots:
     void missingUserFileIsCreated();
     void newUserWordIsOffered();
     void reloadRebuilds();
+    void listsReadWhenFirstAsked_data();
+    void listsReadWhenFirstAsked();
     void letterIndex_data();
     void letterIndex();
     void suggest_data();
@@ -223,6 +225,49 @@ void TestWordLists::reloadRebuilds()
     QCOMPARE(table.lowerList(11, 1), u"|k|kale|"_s);
 }
 
+void TestWordLists::listsReadWhenFirstAsked_data()
+{
+    QTest::addColumn<int>("letter");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("lower");
+    QTest::addColumn<int>("read"); // lists read by then
+
+    QTest::newRow("a list with user words")
+            << 1 << 2 << u"|an|Am|Apple|"_s << u"|an|am|apple|"_s << 1;
+    QTest::newRow("the user words alone") << 2 << 3 << u"Bee|"_s << u"bee|"_s << 1;
+    QTest::newRow("nothing at all") << 3 << 10 << QString() << QString() << 1;
+    QTest::newRow("no such letter") << 0 << 2 << QString() << QString() << 0;
+    QTest::newRow("no such length") << 1 << 11 << QString() << QString() << 0;
+}
+
+// Starting reads the user words only; a list is read the first time it is
+// asked for, and holds what a whole load would give it.
+void TestWordLists::listsReadWhenFirstAsked()
+{
+    QFETCH(int, letter);
+    QFETCH(int, length);
+    QFETCH(QString, list);
+    QFETCH(QString, lower);
+    QFETCH(int, read);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeBytes(dir.filePath(u"UserAdded.txt"_s), "Apple\r\nBee\r\n"));
+    QVERIFY(writeBytes(dir.filePath(u"a WORDS 2.txt"_s), "|an|\r\nAm|"));
+    WordTable table;
+    table.loadOnDemand(dir.path());
+    QCOMPARE(table.listsRead(), 0);
+    // The user words as they were when the table was loaded.
+    QVERIFY(writeBytes(dir.filePath(u"UserAdded.txt"_s), "Cat\r\n"));
+    QCOMPARE(table.list(letter, length), list);
+    QCOMPARE(table.lowerList(letter, length), lower);
+    QCOMPARE(table.listsRead(), read);
+    // A whole load reads every list.
+    table.load(dir.path());
+    QCOMPARE(table.listsRead(), 260);
+}
+
 void TestWordLists::letterIndex_data()
 {
     QTest::addColumn<QString>("word");
@@ -336,6 +381,11 @@ void TestWordLists::addWord_data()
             << true << QByteArray("Orvane\r\n") << u"Kiwi"_s << QByteArray("Orvane\r\nKiwi\r\n");
     QTest::newRow("trims spaces") << true << QByteArray("Orvane\r\n") << u"  Kiwi  "_s
                                   << QByteArray("Orvane\r\nKiwi\r\n");
+    QTest::newRow("trims no tabs or line breaks")
+            << true << QByteArray("Orvane\r\n") << u" \tKiwi\r\n "_s
+            << QByteArray("Orvane\r\n\tKiwi\r\n\r\n");
+    QTest::newRow("a tab alone is a word")
+            << true << QByteArray("Orvane\r\n") << u" \t "_s << QByteArray("Orvane\r\n\t\r\n");
     QTest::newRow("keeps inner spaces")
             << true << QByteArray() << u"ice cream"_s << QByteArray("ice cream\r\n");
     QTest::newRow("keeps the case")

@@ -1,5 +1,5 @@
 // The word game's rules: a scramble holds the word's letters, a pool holds
-// only words that qualify and is never over its limit, a draw stays in its
+// only words of keys on the keyboard that qualify and is never over its limit, a draw stays in its
 // pool, and a pick comes from a listed keyboard's pool.
 
 #include "fuzzcheck.h"
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The rest is a keyboard file.
     const QString text = TextFile::decode(in.rest());
     const KeyboardFile::Layout layout = KeyboardFile::placeText(text, QStringLiteral("x.kbd"));
-    const QStringList pool = GameRules::wordPool(layout);
+    const QStringList pool = GameRules::wordPoolOfText(text);
     FUZZ_CHECK(pool.size() <= GameRules::kPoolLimit, QString::number(pool.size()));
     for (const QString &w : pool) {
         const auto found = std::find_if(layout.keys.begin(), layout.keys.end(), [&](const auto &k) {

@@ -3,6 +3,7 @@
 #include "fuzzcheck.h"
 
 #include "textfile.h"
+#include "textrules.h"
 #include "wordlists.h"
 
 #include <QDir>
@@ -116,11 +117,13 @@ void checkAddWord(const QByteArray &old, const QString &word, bool lowerName)
     FUZZ_CHECK(WordLists::addWord(folder, word), shown(word));
     FUZZ_CHECK(QDir(folder).entryList(QDir::Files) == QStringList(name),
                QDir(folder).entryList(QDir::Files).join(u' '));
-    const QString w = word.trimmed();
+    const QString w = TextRules::trimSpaces(word);
     const QStringList after = TextFile::readLines(path).value_or(QStringList());
-    FUZZ_CHECK(after == before + TextFile::splitLines(w),
-               shown(before.join(u'/')) + QStringLiteral(" + ") + shown(w)
-                       + QStringLiteral(" gave ") + shown(after.join(u'/')));
+    const QStringList added =
+            w.isEmpty() ? QStringList() : TextFile::splitLines(w + QStringLiteral("\r\n"));
+    FUZZ_CHECK(after == before + added, shown(before.join(u'/')) + QStringLiteral(" + ") + shown(w)
+                                                + QStringLiteral(" gave ")
+                                                + shown(after.join(u'/')));
     if (w.isEmpty()) {
         QFile file(path);
         FUZZ_CHECK(file.open(QIODevice::ReadOnly) && file.readAll() == old, path);

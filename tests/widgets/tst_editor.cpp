@@ -9,6 +9,7 @@
 #include "keyboardfile.h"
 #include "surface/twips.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDirIterator>
 #include <QGroupBox>
@@ -155,6 +156,7 @@ private slots:
     void keyTextEntry();
     void saves_data();
     void saves();
+    void controlsHaveNamesOfTheirOwn();
     void closingDuringKeyEdit_data();
     void closingDuringKeyEdit();
 
@@ -306,26 +308,37 @@ void TestEditor::editKey()
 
 void TestEditor::arrows_data()
 {
+    QTest::addColumn<QStringList>("keyboard"); // empty: t.kbd
+    QTest::addColumn<int>("lastbutton");
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("arrow");  // Command3 up, 4 left, 5 right, 6 down
     QTest::addColumn<int>("target"); // 0: no move
 
-    QTest::newRow("up on 13") << u"e"_s << 3 << 0;
-    QTest::newRow("up on 14") << u"f"_s << 3 << 2;
-    QTest::newRow("left on 2") << u"dog"_s << 4 << 0;
-    QTest::newRow("right on the last key") << u"h"_s << 5 << 0;
-    QTest::newRow("down on 2") << u"dog"_s << 6 << 14;
+    QTest::newRow("up on 13") << QStringList() << 17 << u"e"_s << 3 << 0;
+    QTest::newRow("up on 14") << QStringList() << 17 << u"f"_s << 3 << 2;
+    QTest::newRow("left on 2") << QStringList() << 17 << u"dog"_s << 4 << 0;
+    QTest::newRow("right on the last key") << QStringList() << 17 << u"h"_s << 5 << 0;
+    QTest::newRow("down on 2") << QStringList() << 17 << u"dog"_s << 6 << 14;
+    // The edit key that the load adds is the last key.
+    QTest::newRow("right onto the last key")
+            << QStringList { "001|one", "001|two" } << 4 << u"two"_s << 5 << 4;
 }
 
 void TestEditor::arrows()
 {
+    QFETCH(QStringList, keyboard);
+    QFETCH(int, lastbutton);
     QFETCH(QString, key);
     QFETCH(int, arrow);
     QFETCH(int, target);
 
+    if (!keyboard.isEmpty()) {
+        m_folder.keyboard(u"a.kbd"_s, keyboard);
+        w()->loadmap(w()->keyboardPath(u"a.kbd"_s));
+    }
     const int from = keyIndex(w(), key);
     QStringList expected = keyTexts(w());
-    QCOMPARE(w()->lastbutton, 17);
+    QCOMPARE(w()->lastbutton, lastbutton);
     w()->EditMode_Click();
     int movedTo = 0;
     QVERIFY(editKeyWith(w(), key, [&] {
@@ -335,7 +348,7 @@ void TestEditor::arrows()
         QCOMPARE(w()->movepending, target != 0);
         // While a move is pending a click on a key selects nothing.
         if (w()->movepending)
-            w()->Command1(9)->click();
+            w()->Command1(2)->click();
         movedTo = w()->moveindex;
     }));
     QCOMPARE(movedTo, target ? target : from);
@@ -350,30 +363,39 @@ void TestEditor::arrows()
 
 void TestEditor::addButton_data()
 {
-    QTest::addColumn<int>("keys"); // in the file, besides the edit key
+    QTest::addColumn<int>("keys");   // in the file, besides the edit key; -1: a new blank keyboard
+    QTest::addColumn<int>("before"); // lastbutton before the clicks
     QTest::addColumn<int>("clicks");
     QTest::addColumn<int>("lastbutton");
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("row");
 
-    QTest::newRow("full keyboard") << 120 << 1 << 121 << 12 << 10;
-    QTest::newRow("into column 12") << 10 << 1 << 13 << 12 << 1;
-    QTest::newRow("after column 12") << 10 << 2 << 14 << 1 << 2;
+    QTest::newRow("full keyboard") << 120 << 121 << 1 << 121 << 12 << 10;
+    QTest::newRow("into column 12") << 10 << 12 << 1 << 13 << 12 << 1;
+    QTest::newRow("after column 12") << 10 << 12 << 2 << 14 << 1 << 2;
+    // 24 keys in two full rows: the added key opens the third.
+    QTest::newRow("after a new blank keyboard") << -1 << 25 << 1 << 26 << 1 << 3;
 }
 
 void TestEditor::addButton()
 {
     QFETCH(int, keys);
+    QFETCH(int, before);
     QFETCH(int, clicks);
     QFETCH(int, lastbutton);
     QFETCH(int, column);
     QFETCH(int, row);
 
-    QStringList lines;
-    for (int i = 0; i < keys; ++i)
-        lines << u"001|w%1"_s.arg(i);
-    m_folder.keyboard(u"n.kbd"_s, lines);
-    w()->loadmap(w()->keyboardPath(u"n.kbd"_s));
+    if (keys < 0) {
+        w()->mnuBlank->trigger();
+    } else {
+        QStringList lines;
+        for (int i = 0; i < keys; ++i)
+            lines << u"001|w%1"_s.arg(i);
+        m_folder.keyboard(u"n.kbd"_s, lines);
+        w()->loadmap(w()->keyboardPath(u"n.kbd"_s));
+    }
+    QCOMPARE(w()->lastbutton, before);
     QStringList expected = keyTexts(w());
     while (expected.size() < lastbutton - 1)
         expected << u"word2|"_s;
@@ -562,6 +584,21 @@ void TestEditor::saves()
     QCOMPARE(fileLines(folder->file(u"Keyboards/"_s + file + u".kbd"_s)), saved);
     QCOMPARE(f->FileName, file + u".kbd"_s);
     QCOMPARE(f->lastbutton, saved.size() + 1);
+}
+
+// Each control of the editing frame is named for assistive tools by what it
+// does, not all alike by the frame around them.
+void TestEditor::controlsHaveNamesOfTheirOwn()
+{
+    QStringList names;
+    for (QWidget *control :
+         std::initializer_list<QWidget *> { w()->Command3, w()->Command4, w()->Command5,
+                                            w()->Command6, w()->Text3, w()->Text2 }) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(control);
+        names << (a ? a->text(QAccessible::Name) : u"<none>"_s);
+    }
+    QCOMPARE(names, (QStringList { "Move key up", "Move key left", "Move key right",
+                                   "Move key down", "Key Text", "Key Text on the key" }));
 }
 
 void TestEditor::closingDuringKeyEdit_data()

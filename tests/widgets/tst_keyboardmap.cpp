@@ -6,7 +6,12 @@
 #include "screensize.h"
 #include "surface/twips.h"
 
+#include <QAccessible>
 #include <QImage>
+#include <QPointer>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 class TestKeyboardMap : public QObject
 {
@@ -28,6 +33,10 @@ private slots:
     void findsFileInAnotherCase();
     void commandKeysShowPictures();
     void coloursByKind();
+    void sendKeyShowsItsPicture_data();
+    void sendKeyShowsItsPicture();
+    void pauseWaitsItsWholeTime_data();
+    void pauseWaitsItsWholeTime();
 
 private:
     std::unique_ptr<TestFolder> m_folder;
@@ -255,6 +264,90 @@ void TestKeyboardMap::coloursByKind()
         const QImage face = m_w->Command1(i + 2)->picture().toImage();
         QCOMPARE(QColor(face.pixel(0, 0)), colours.at(i));
     }
+}
+
+void TestKeyboardMap::sendKeyShowsItsPicture_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("picture"); // the Send picture is on the face
+    QTest::addColumn<bool>("alone");   // and nothing else: the shipped face file
+    QTest::addColumn<QString>("name"); // for assistive tools
+
+    QTest::newRow("the Send key") << u"000|[send]"_s << true << true << u"Send"_s;
+    QTest::newRow("a label of its own is shown beside the picture")
+            << u"000|Thanks|[send]"_s << true << false << u"Send, Thanks"_s;
+    QTest::newRow("a label that says Send") << u"000|Send|[send]"_s << true << false << u"Send"_s;
+    QTest::newRow("a word key typing the word [send] sends nothing")
+            << u"001|Thanks|[send]"_s << false << false << u"Thanks, [send]"_s;
+    QTest::newRow("plain text") << u"000|Thanks"_s << false << false << u"Thanks"_s;
+}
+
+// A keyboard file cannot pass a key that sends the text to another program
+// off as a plain text key.
+void TestKeyboardMap::sendKeyShowsItsPicture()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, picture);
+    QFETCH(bool, alone);
+    QFETCH(QString, name);
+
+    load({ line });
+    const FaceButton *key = m_w->Command1(2);
+    const QImage face = key->picture().toImage().convertToFormat(QImage::Format_RGB32);
+    // The paper plane is blue; painted labels are black on the key's colour.
+    int blue = 0;
+    for (int y = 0; y < face.height(); ++y) {
+        for (int x = 0; x < face.width(); ++x) {
+            const QColor c = face.pixelColor(x, y);
+            blue += c.blue() > c.red() + 60 && c.blue() > c.green() + 40;
+        }
+    }
+    QCOMPARE(blue > 20, picture);
+    const QImage shipped = QImage(m_folder->file(QStringLiteral("send.jpg")))
+                                   .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!shipped.isNull());
+    QCOMPARE(face == shipped, alone);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(m_w->Command1(2));
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Name), name);
+}
+
+void TestKeyboardMap::pauseWaitsItsWholeTime_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<int>("wakeAfter"); // the pause's timer fires after this many ms
+    QTest::addColumn<int>("leastLeft"); // the timer is set again for at least this long
+    QTest::newRow("the game's last message") << 5000 << 1 << 4000;
+    QTest::newRow("woken at once") << 1000 << 0 << 500;
+}
+
+// A timer that fires early (as a coarse one may, by up to a twentieth) does
+// not end the pause: it sleeps again for the rest.  Only closing ends it.
+void TestKeyboardMap::pauseWaitsItsWholeTime()
+{
+    QFETCH(int, ms);
+    QFETCH(int, wakeAfter);
+    QFETCH(int, leastLeft);
+    QStringList seen;
+    QPointer<QTimer> pauseTimer;
+    QTimer::singleShot(0, m_w.get(), [&] {
+        pauseTimer = m_w->findChild<QTimer *>(QStringLiteral("pause"));
+        QVERIFY(pauseTimer && pauseTimer->isActive());
+        seen << QStringLiteral("%1 %2")
+                        .arg(pauseTimer->timerType() == Qt::PreciseTimer)
+                        .arg(pauseTimer->interval() > ms - 50 && pauseTimer->interval() <= ms);
+        // Wake it long before its time.
+        pauseTimer->start(wakeAfter);
+        QTimer::singleShot(20, m_w.get(), [&] {
+            seen << QStringLiteral("%1 %2")
+                            .arg(pauseTimer && pauseTimer->isActive())
+                            .arg(pauseTimer && pauseTimer->interval() >= leastLeft);
+            m_w->close();
+        });
+    });
+    m_w->pause(ms);
+    QCOMPARE(seen, (QStringList { QStringLiteral("1 1"), QStringLiteral("1 1") }));
+    QVERIFY(m_w->killme);
 }
 
 QTEST_MAIN(TestKeyboardMap)

@@ -4,11 +4,15 @@
 #include "testfolder.h"
 
 #include "shortcutfile.h"
+#include "speech/voice.h"
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTextToSpeech>
 #include <QToolButton>
 
 #include <csignal>
@@ -69,7 +73,7 @@ public:
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         });
         m_process.start(program, { u"-s"_s, u"-t"_s, u"0"_s, u"-C"_s, dir.filePath(u"conf"_s) });
-        const QString socket = dir.filePath(u"runtime/speech-dispatcher/speechd.sock"_s);
+        const QString socket = this->socket();
         const bool ended = QTest::qWaitFor(
                 [&] { return QFile::exists(socket) || m_process.state() == QProcess::NotRunning; },
                 20000);
@@ -81,6 +85,7 @@ public:
         return {};
     }
 
+    QString socket() const { return m_dir.filePath(u"runtime/speech-dispatcher/speechd.sock"_s); }
     QString spokenFile() const { return m_dir.filePath(u"spoken.txt"_s); }
     // While this file exists, the module never finishes a text.
     QString slowFile() const { return m_dir.filePath(u"slow"_s); }
@@ -97,6 +102,85 @@ public:
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
+};
+
+// A speech service that keeps its callers waiting for their first answer, as
+// one does that is still starting on a busy machine: it takes their
+// connections, and passes them on to the real service only once released.
+class HeldService : public QObject
+{
+public:
+    explicit HeldService(const QString &realSocket) : m_real(realSocket)
+    {
+        m_server.listen(m_dir.filePath(u"held.sock"_s));
+        connect(&m_server, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket *caller = m_server.nextPendingConnection()) {
+                m_callers.append(caller);
+                if (m_released)
+                    forward(caller);
+            }
+        });
+    }
+    QByteArray address() const { return "unix_socket:" + m_server.fullServerName().toLocal8Bit(); }
+    // Callers still connected, and what they have sent so far.
+    int callers() const
+    {
+        return int(std::count_if(m_callers.cbegin(), m_callers.cend(), [](QLocalSocket *c) {
+            return c->state() == QLocalSocket::ConnectedState;
+        }));
+    }
+    void release()
+    {
+        m_released = true;
+        for (QLocalSocket *caller : std::as_const(m_callers))
+            forward(caller);
+    }
+
+private:
+    void forward(QLocalSocket *caller)
+    {
+        auto *service = new QLocalSocket(caller);
+        service->connectToServer(m_real);
+        if (!service->waitForConnected(5000)) {
+            caller->disconnectFromServer();
+            return;
+        }
+        connect(caller, &QLocalSocket::readyRead, service,
+                [caller, service] { service->write(caller->readAll()); });
+        connect(service, &QLocalSocket::readyRead, caller,
+                [caller, service] { caller->write(service->readAll()); });
+        connect(caller, &QLocalSocket::disconnected, service, &QLocalSocket::disconnectFromServer);
+        connect(service, &QLocalSocket::disconnected, caller, &QLocalSocket::disconnectFromServer);
+        service->write(caller->readAll());
+    }
+
+    QTemporaryDir m_dir;
+    QString m_real;
+    QLocalServer m_server;
+    QList<QLocalSocket *> m_callers;
+    bool m_released = false;
+};
+
+// Answers the notice on the Okay keyboard as a click on its key would, and
+// keeps what it said.
+class NoticeAnswer
+{
+public:
+    explicit NoticeAnswer(Form1 *w)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, w, [this, w] {
+            if (w->FileName == u"Okay.kbd" && m_shown.isEmpty()) {
+                m_shown = w->Text1->Text();
+                w->Text1->setText(m_shown + u"Okay "_s);
+            }
+        });
+        m_timer.start(20);
+    }
+    QString shown() const { return m_shown; }
+
+private:
+    QTimer m_timer;
+    QString m_shown;
 };
 
 // A program folder whose path holds spaces.
@@ -127,6 +211,8 @@ private slots:
     void speaks_data();
     void speaks();
     void closingEndsSpeaking();
+    void speakWhileTheVoiceIsMade_data();
+    void speakWhileTheVoiceIsMade();
     void keyboardsFolderAfterNotice_data();
     void keyboardsFolderAfterNotice();
     void websiteOpensOnlyWebPages_data();
@@ -147,12 +233,22 @@ void TestSpeech::initTestCase()
     // Only the window's own closing may end a wait.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     m_noService = m_service.start();
+    // The speech plugin is loaded once on this thread before the voices load
+    // it in theirs: the leak check of the sanitizer builds trips at the end
+    // over the thread-local storage of a library first loaded in a thread
+    // that has ended.
+    if (m_noService.isEmpty()) {
+        const QTextToSpeech loaded(u"speechd"_s);
+    }
     if (!m_noService.isEmpty())
         qWarning("No speech service for the speaking tests: %s", qPrintable(m_noService));
 }
 
 void TestSpeech::cleanupTestCase()
 {
+    // Every voice let go ends, now that no service holds it: nothing of the
+    // speech service is left running when the test ends.
+    QVERIFY(Voice::waitForVoicesLetGo(60000));
     for (const QString &scheme : m_schemes)
         QDesktopServices::unsetUrlHandler(scheme);
 }
@@ -230,6 +326,72 @@ void TestSpeech::closingEndsSpeaking()
     QVERIFY(w->killme);
     QVERIFY(typed.startsWith(m_service.takeSpoken()));
     QCOMPARE(w->Text1->Text(), typed);
+}
+
+void TestSpeech::speakWhileTheVoiceIsMade_data()
+{
+    QTest::addColumn<QString>("meanwhile"); // what happens while the service holds the voice
+    QTest::addColumn<QString>("spoken");    // by the end, a second Speak's text included
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("the voice comes: spoken") << u"release"_s << u"Hello there"_s << QString();
+    QTest::newRow("the window closes: nothing spoken, closing waits for nothing")
+            << u"close"_s << QString() << QString();
+    QTest::newRow("the voice is late: told so, and the text is never spoken")
+            << u"give up"_s << u"Second"_s
+            << u"Plumtype cannot read your text aloud yet: the text-to-speech voice is still "
+               "starting. Please try again in a moment."_s;
+}
+
+void TestSpeech::speakWhileTheVoiceIsMade()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, spoken);
+    QFETCH(QString, notice);
+    if (!m_noService.isEmpty())
+        QSKIP(qPrintable(m_noService));
+    HeldService held(m_service.socket());
+    const QByteArray realAddress = qgetenv("SPEECHD_ADDRESS");
+    qputenv("SPEECHD_ADDRESS", held.address());
+    const auto restore = qScopeGuard([&] { qputenv("SPEECHD_ADDRESS", realAddress); });
+    TestFolder folder;
+    auto w = folder.start(0);
+    w->Text1->setText(u"Hello there"_s);
+    // Given up on at once: the voice is made only later.
+    if (meanwhile == u"give up")
+        w->voiceReadyMs = 0;
+    NoticeAnswer answer(w.get());
+    // While the voice is being made the window goes on: its timers run.
+    bool ranMeanwhile = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, w.get(), [&] {
+        if (held.callers() != 1)
+            return;
+        poll.stop();
+        ranMeanwhile = !QFile::exists(m_service.spokenFile());
+        if (meanwhile == u"release")
+            held.release();
+        else if (meanwhile == u"close")
+            w->close();
+    });
+    if (meanwhile != u"give up")
+        poll.start(20);
+    w->Speak->click();
+    QVERIFY(ranMeanwhile || meanwhile == u"give up");
+    QCOMPARE(answer.shown(), notice);
+    QCOMPARE(w->Text1->Text(), u"Hello there"_s);
+    if (meanwhile == u"give up") {
+        // The voice comes after all: only the next Speak is heard.
+        held.release();
+        w->voiceReadyMs = 30000;
+        w->Text1->setText(u"Second"_s);
+        w->Speak->click();
+    }
+    QCOMPARE(m_service.takeSpoken(), spoken);
+    QCOMPARE(w->killme, meanwhile == u"close");
+    w.reset();
+    // The window is gone while the service still holds the voice.
+    if (meanwhile == u"close")
+        QCOMPARE(held.callers(), 1);
 }
 
 void TestSpeech::keyboardsFolderAfterNotice_data()

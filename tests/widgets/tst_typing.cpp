@@ -9,9 +9,11 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QToolButton>
 
@@ -44,6 +46,8 @@ std::unique_ptr<Started> startOnTestKeys()
     TextFile::write(words + u"T words 2.txt"_s, u"|the|then|they|this|there|\r\n"_s);
     TextFile::write(words + u"A words 2.txt"_s, u"|and|animal|banana|any|\r\n"_s);
     TextFile::write(words + u"A words 1.txt"_s, u"|axe|bed|axis|\r\n"_s);
+    TextFile::write(words + u"O words 3.txt"_s, u"|one|ones|oneself|only|\r\n"_s);
+    TextFile::write(words + u"O words 4.txt"_s, u"|ones|onet|onetime|\r\n"_s);
     s->w = s->folder.start(0);
     s->w->loadwords();
     s->w->loadmap(s->w->keyboardPath(u"t.kbd"_s));
@@ -93,6 +97,12 @@ private slots:
     void nameEntry_data();
     void nameEntry();
     void accessibleNames();
+    void namesStartWithTheLabel_data();
+    void namesStartWithTheLabel();
+    void physicalKeys_data();
+    void physicalKeys();
+    void keepsEveryCharacter_data();
+    void keepsEveryCharacter();
     void websiteAsksFirst_data();
     void websiteAsksFirst();
 
@@ -567,6 +577,134 @@ void TestTyping::accessibleNames()
     w->Text1->setText(QString());
     world->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(w->Text1->Text(), u"World "_s);
+}
+
+void TestTyping::namesStartWithTheLabel_data()
+{
+    QTest::addColumn<QString>("keyboard"); // a shipped one, or empty: a keyboard of `key` alone
+    QTest::addColumn<QString>("key");      // the line, or the output text on the shipped one
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("abc on home") << u"home.kbd"_s << u"LettersLower"_s
+                                 << u"abc, small letters keyboard"_s;
+    QTest::newRow("ABC on home") << u"home.kbd"_s << u"LettersUpper"_s
+                                 << u"ABC, capital letters keyboard"_s;
+    QTest::newRow("123 on home") << u"home.kbd"_s << u"numbers"_s << u"123, numbers keyboard"_s;
+    QTest::newRow("Word Parts on home")
+            << u"home.kbd"_s << u"wordparts"_s << u"Word Parts keyboard"_s;
+    QTest::newRow("Core Words on home")
+            << u"home.kbd"_s << u"Core Words"_s << u"Core Words keyboard"_s;
+    QTest::newRow("Access on home") << u"home.kbd"_s << u"[access]"_s << u"Access"_s;
+    QTest::newRow("a link with a label")
+            << QString() << u"999|Pets|Animals"_s << u"Pets, Animals keyboard"_s;
+    QTest::newRow("a word with a label")
+            << QString() << u"002|Hi|Hello there"_s << u"Hi, Hello there"_s;
+    QTest::newRow("a command with a label") << QString() << u"000|Undo|[back]"_s << u"Undo, Back"_s;
+}
+
+void TestTyping::namesStartWithTheLabel()
+{
+    QFETCH(QString, keyboard);
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    Form1 *w = m_shared->w.get();
+    if (keyboard.isEmpty()) {
+        m_shared->folder.keyboard(u"one.kbd"_s, { key });
+        w->loadmap(w->keyboardPath(u"one.kbd"_s));
+        key = w->Command1(2)->ToolTipText;
+    } else {
+        w->loadmap(w->keyboardPath(keyboard));
+    }
+    const int i = keyIndex(w, key);
+    QVERIFY(i != 0);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w->Command1(i));
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Name), name);
+}
+
+void TestTyping::physicalKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("typed"); // the text the key event carries
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("tp");
+    QTest::addColumn<QStringList>("offered");
+
+    // The caret is clicked to the end of "one" on the first line.
+    QTest::newRow("Delete carrying 0x7F leaves the word as it was")
+            << int(Qt::Key_Delete) << u"\x7f"_s << u"onetwo three"_s << 3
+            << QStringList { "one ", "ones ", "oneself " };
+    QTest::newRow("Delete without a character")
+            << int(Qt::Key_Delete) << QString() << u"onetwo three"_s << 3
+            << QStringList { "one ", "ones ", "oneself " };
+    QTest::newRow("a letter moves the caret estimate")
+            << int(Qt::Key_T) << u"t"_s << u"onet\r\ntwo three"_s << 4
+            << QStringList { "onet ", "onetime " };
+    QTest::newRow("an arrow moves nothing")
+            << int(Qt::Key_Right) << QString() << u"one\r\ntwo three"_s << 3 << QStringList();
+}
+
+void TestTyping::physicalKeys()
+{
+    QFETCH(int, key);
+    QFETCH(QString, typed);
+    QFETCH(QString, result);
+    QFETCH(int, tp);
+    QFETCH(QStringList, offered);
+    Form1 *w = m_shared->w.get();
+    w->Text1->setText(u"one\r\ntwo three"_s);
+    w->Text1->setSelStart(3);
+    w->Text1_Click();
+    w->Text1->setFocus();
+    QCOMPARE(w->tp, 3);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
+    QApplication::sendEvent(w->Text1, &press);
+    QCOMPARE(w->Text1->Text(), result);
+    QCOMPARE(w->tp, tp);
+    if (!offered.isEmpty())
+        QCOMPARE(suggestions(w), offered);
+}
+
+void TestTyping::keepsEveryCharacter_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("no-break space")
+            << u"001|New\u00A0York"_s << u"New\u00A0York "_s << u"Plumtype - nb.kbd - (1)"_s;
+    QTest::newRow("line separator")
+            << u"000|a\u2028b"_s << u"a\u2028b"_s << u"Plumtype - nb.kbd - (1)"_s;
+    QTest::newRow("paragraph separator")
+            << u"000|a\u2029b"_s << u"a\u2029b"_s << u"Plumtype - nb.kbd - (1)"_s;
+    QTest::newRow("both separators and a line break")
+            << u"000|x\u2029\u2028y[return]"_s << u"x\u2029\u2028y[return]"_s
+            << u"Plumtype - nb.kbd - (1)"_s;
+}
+
+// What a key types stays as it is in the typing area, however the text box
+// shows it, also when the user types on after it.
+void TestTyping::keepsEveryCharacter()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    Form1 *w = m_shared->w.get();
+    m_shared->folder.keyboard(u"nb.kbd"_s, { key });
+    w->loadmap(w->keyboardPath(u"nb.kbd"_s));
+    w->Command1(2)->click();
+    QCOMPARE(w->Text1->Text(), text);
+    QCOMPARE(w->windowTitle(), title);
+    w->Text1->setSelStart(int(text.size()));
+    w->Text1->setSelLength(0);
+    w->Text1_Click();
+    QTest::keyClick(w->Text1, Qt::Key_Z, Qt::NoModifier);
+    QTest::keyClick(w->Text1, Qt::Key_Return, Qt::NoModifier);
+    QCOMPARE(w->Text1->Text(), text + u"z\r\n"_s);
+    // The selection is counted in the same text.
+    w->Text1->setSelStart(0);
+    w->Text1->setSelLength(int(text.size()));
+    QCOMPARE(w->Text1->SelText(), text);
 }
 
 void TestTyping::websiteAsksFirst_data()

@@ -8,7 +8,10 @@
 
 void Form1::loadwords()
 {
-    wordlists.load(programPath(QStringLiteral("words")), canSave());
+    // Each list is read when a word of its letter and length is first
+    // typed: the 260 files cost the start nothing, and only the lists in use
+    // take memory.
+    wordlists.loadOnDemand(programPath(QStringLiteral("words")), canSave());
 }
 
 bool Form1::fileexists(const QString &path)

@@ -1,12 +1,14 @@
 // Speaking the typed text: the Speak button hands the whole typing area to
 // the system's default text-to-speech voice and returns once it has been
 // spoken.  The window repaints meanwhile, but clicks and keys wait until the
-// voice is done.
+// voice is done.  The voice itself lives in a thread of its own (Voice), so
+// that neither making it nor a slow speech service ever holds the window.
 #include "form1.h"
+
+#include "speech/voice.h"
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QTextToSpeech>
 #include <QToolButton>
 
 #include <algorithm>
@@ -29,33 +31,33 @@ void Form1::connectSpeechAndHandoffs()
 {
     connect(Speak, &QToolButton::clicked, this, &Form1::Speak_Click);
     connect(kbdfolder, &QAction::triggered, this, &Form1::kbdfolder_Click);
-    // Making the voice takes a second or two with the usual speech service
-    // (more when it has to be started first), so it is made once the first
-    // keyboard is up rather than on the way to it.  Without a screen (tests,
-    // benchmarks) nobody is about to press Speak: the first Speak makes it.
+    // The voice is made in its own thread once the first keyboard is up, so
+    // that it is ready when Speak is first pressed.  Without a screen
+    // (tests, benchmarks) nobody is about to press Speak: the first Speak
+    // makes it.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QTimer::singleShot(250, this, &Form1::prepareVoice);
 }
 
 void Form1::prepareVoice()
 {
-    if (killme || m_voice)
+    if (killme)
         return;
     if (starting || loadingmap) {
         QTimer::singleShot(250, this, &Form1::prepareVoice);
         return;
     }
-    voice();
+    voice()->prepare();
 }
 
-QTextToSpeech *Form1::voice()
+Voice *Form1::voice()
 {
     if (m_voice && m_voice->engine() != speechEngine) {
         delete m_voice;
         m_voice = nullptr;
     }
-    if (!m_voice && QTextToSpeech::availableEngines().contains(speechEngine))
-        m_voice = new QTextToSpeech(speechEngine, this);
+    if (!m_voice)
+        m_voice = new Voice(speechEngine, this);
     return m_voice;
 }
 
@@ -65,14 +67,22 @@ void Form1::Speak_Click()
     if (killme || m_speaking || text.trimmed().isEmpty())
         return;
     learnAtCommit();
-    QTextToSpeech *v = voice();
-    if (!v || !speakAndWait(v, text)) {
+    switch (speakAndWait(voice(), text)) {
+    case Spoken::Done:
+    case Spoken::Closed:
+        break;
+    case Spoken::NoVoice:
         okayprompt(QStringLiteral("Plumtype cannot read your text aloud: no text-to-speech "
                                   "voice could be found on this computer."));
+        break;
+    case Spoken::NotReady:
+        okayprompt(QStringLiteral("Plumtype cannot read your text aloud yet: the text-to-speech "
+                                  "voice is still starting. Please try again in a moment."));
+        break;
     }
 }
 
-bool Form1::speakAndWait(QTextToSpeech *v, const QString &text)
+Form1::Spoken Form1::speakAndWait(Voice *v, const QString &text)
 {
     // A voice may stand in its error state until it is first used: only a
     // failed attempt to speak tells that there is no voice.
@@ -88,26 +98,46 @@ bool Form1::speakAndWait(QTextToSpeech *v, const QString &text)
     guard.setSingleShot(true);
     connect(&guard, &QTimer::timeout, &loop, finish);
     connect(this, &Form1::closing, &loop, finish);
-    connect(v, &QTextToSpeech::stateChanged, &loop, [&](QTextToSpeech::State state) {
+    connect(v, &Voice::ready, &loop, [&](bool available) {
+        if (!available) {
+            failed = true;
+            finish();
+            return;
+        }
+        guard.start(speakingGuardMs(text.size()));
+    });
+    connect(v, &Voice::stateChanged, &loop, [&](QTextToSpeech::State state) {
         if (state == QTextToSpeech::Speaking)
             started = true;
         else if (started && state != QTextToSpeech::Paused)
             finish();
     });
-    connect(v, &QTextToSpeech::errorOccurred, &loop, [&] {
+    connect(v, &Voice::errorOccurred, &loop, [&] {
         failed = true;
         finish();
     });
 
+    const bool wasReady = v->isReady();
+    if (wasReady && !v->isAvailable())
+        return Spoken::NoVoice;
     m_speaking = true;
-    v->say(text);
-    if (!done) {
-        guard.start(speakingGuardMs(text.size()));
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    const quint64 request = v->say(text);
+    guard.start(wasReady ? speakingGuardMs(text.size()) : voiceReadyMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
     m_speaking = false;
+    if (!v->isReady()) {
+        // Given up on, or the window closed: the text is never spoken.
+        v->cancel(request);
+        return killme ? Spoken::Closed : Spoken::NotReady;
+    }
     // The window closed or the voice never reported its end: it falls silent.
-    if (v->state() == QTextToSpeech::Speaking || v->state() == QTextToSpeech::Paused)
+    if (!failed && !started)
+        v->cancel(request);
+    if (started || v->state() == QTextToSpeech::Speaking)
         v->stop();
-    return !failed && (started || v->state() != QTextToSpeech::Error);
+    if (killme)
+        return Spoken::Closed;
+    if (failed || (!started && v->state() == QTextToSpeech::Error))
+        return Spoken::NoVoice;
+    return Spoken::Done;
 }

@@ -104,12 +104,8 @@ void FaceButton::setPicture(const QPixmap &picture)
 
 QString FaceButton::spokenName() const
 {
-    const QString named = FaceText::spokenName(Tag, ToolTipText);
-    if (!named.isEmpty())
-        return named;
-    QString caption = paintedCaption;
-    caption.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    return caption.trimmed();
+    // The caption painted last is the label the face shows.
+    return FaceText::spokenName(Tag, paintedCaption, ToolTipText);
 }
 
 QRect FaceButton::pictureRect() const

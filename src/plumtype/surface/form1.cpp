@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QThread>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -142,6 +143,7 @@ void Form1::createControls()
     Text2->setPalette(backPalette(Text2->palette(), QColor(0xFF, 0xFF, 0xC0)));
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Twips::setGeometry(Text2, 1200, 1920, 1215, 615);
+    Text2->setAccessibleName(QStringLiteral("Key Text on the key"));
 
     Picture1 = new QLabel(c);
     Twips::setGeometry(Picture1, 0, 3000, 2535, 855);
@@ -232,6 +234,12 @@ void Form1::createFrame()
     Command4 = arrow("left", 7800, 720);
     Command5 = arrow("right", 8760, 720);
     Command6 = arrow("down", 8280, 1080);
+    // The arrows show only pictures: assistive tools would name them by
+    // the frame around them, all four alike.
+    Command3->setAccessibleName(QStringLiteral("Move key up"));
+    Command4->setAccessibleName(QStringLiteral("Move key left"));
+    Command5->setAccessibleName(QStringLiteral("Move key right"));
+    Command6->setAccessibleName(QStringLiteral("Move key down"));
 
     Command2 = new FaceButton(Frame1);
     Twips::setGeometry(Command2, 4080, 1080, 3015, 390);
@@ -240,6 +248,7 @@ void Form1::createFrame()
     Text3->setFont(Fonts::msSansSerif(12, true));
     Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Twips::setGeometry(Text3, 1080, 1080, 2895, 405);
+    Text3->setAccessibleName(QStringLiteral("Key Text"));
 }
 
 void Form1::createMenus()
@@ -293,6 +302,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
         m_keyPanel->resize(m_client->size());
+    // The window is on screen: the first layout need not wait any longer.
+    if (!m_laidOut && event->type() == QEvent::Expose && watched == windowHandle()
+        && windowHandle()->isExposed())
+        QTimer::singleShot(0, this, &Form1::firstLayout);
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
+#include <QWindow>
 
 void Form1::Form_Load()
 {
@@ -144,14 +145,26 @@ void Form1::showEvent(QShowEvent *event)
         m_fitStartSize = true;
         fitStartSize();
         QTimer::singleShot(1000, this, [this] { m_fitStartSize = false; });
-        // The first layout runs once the window is on screen, and hands over
-        // to the resize handling, which opens the home keyboard.
-        QTimer::singleShot(0, this, [this] {
-            if (starting && !killme)
-                Form_Activate();
-            tellReadOnly();
-        });
+        // The first layout, which hands over to the resize handling that
+        // opens the home keyboard, waits until the window has its frame (so
+        // that the frame's arrival does not load the keyboard a second time)
+        // or is on screen, whichever comes first; or at the latest a moment.
+        if (QWindow *handle = windowHandle())
+            handle->installEventFilter(this);
+        QTimer::singleShot(kFrameWaitMs, this, &Form1::firstLayout);
     }
+}
+
+void Form1::firstLayout()
+{
+    if (m_laidOut)
+        return;
+    m_laidOut = true;
+    if (QWindow *handle = windowHandle())
+        handle->removeEventFilter(this);
+    if (starting && !killme)
+        Form_Activate();
+    tellReadOnly();
 }
 
 void Form1::fitStartSize()
@@ -162,6 +175,9 @@ void Form1::fitStartSize()
     if (frameExtra == m_fittedFrame)
         return;
     m_fittedFrame = frameExtra;
+    // The frame is known: the window has its final size.
+    if (!frameExtra.isNull())
+        QTimer::singleShot(0, this, &Form1::firstLayout);
     setWindowSize(m_startSize.height(), m_startSize.width());
 }
 

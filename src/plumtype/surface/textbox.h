@@ -6,9 +6,13 @@
 
 // A multi-line text box seen the way the program's rules are written: the text
 // with CR LF line breaks, and the caret and selection counted in that text (a
-// line break is two characters).  The change handler runs synchronously, and
-// only when the text really changed; the key-press hook sees a typed character
-// before it is applied and may change it, or swallow it by setting it to 0.
+// line break is two characters).  Every other character comes back as it was
+// put in: a no-break space stays one, and so do the line and paragraph
+// separators U+2028 and U+2029 (the editor shows them as breaks).  The change
+// handler runs synchronously, and only when the text really changed; the
+// key-press hook sees a typed character before it is applied and may change
+// it, or swallow it by setting it to 0.  Keys that type no character (Delete,
+// the arrows) never reach it.
 class TextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -41,5 +45,9 @@ protected:
 
 private:
     void contentsChanged();
+    // The text with '\n' for every line break, in step with the editor: one
+    // character per position of the editor's own text.
+    const QString &model() const;
+    mutable QString m_model;
     QString m_last;
 };

@@ -8,6 +8,7 @@
 #include "access/access.h"
 #include "facetext.h"
 #include "sending/programtyping.h"
+#include "speech/voice.h"
 #include "surface/dialog.h"
 
 #include <QAction>
@@ -18,7 +19,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QRadioButton>
-#include <QTextToSpeech>
 #include <QToolButton>
 
 WindowFace::WindowFace(Form1 *form) : QObject(form), m_form(form)
@@ -262,8 +262,7 @@ void WindowFace::noticeWhenFree(const QString &message)
 
 void WindowFace::say(const QString &text)
 {
-    if (QTextToSpeech *v = m_form->voice())
-        v->say(text);
+    m_form->voice()->say(text);
 }
 
 bool WindowFace::speaking() const
