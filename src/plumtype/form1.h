@@ -19,12 +19,15 @@
 //   documents/savedtext.cpp  FileSave_Click, FileOpen_Click, FileLoad_Click
 //   editor/editmode.cpp      EditMode_Click and the editor's handlers
 //   game/scramble.cpp        scramblefinder_Click
-//   speech/                  Speak_Click, kbdfolder_Click, openWebsite: speech and hand-offs
+//   speech/                  Speak_Click, kbdfolder_Click, openWebsite: speech and hand-offs;
+//                            speech/voice.* the voice, made and run on a thread of its own
 //   access/                  hands-free access: dwell clicking, switch scanning, their settings
 //   sending/                 typing into other programs: "[send]", live typing, the senders
 //   windowface.h             WindowFace: all that access/ and sending/ see of the window
 //                            (surface/windowface.cpp); they reach nothing else here
 //   prediction/learning.cpp  suggestions that learn from the user's writing
+//   main.cpp                 start-up: one Plumtype a program folder, the end on signals
+//   keeper/                  plumtype-keeper: puts back a switch device Plumtype took aside
 // The rules that need no window are in the core library (src/core).
 
 #include "learning.h"
