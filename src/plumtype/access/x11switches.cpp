@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 // X headers last: they define macros (None, Bool, Status) that Qt's clash with.
+#include "xerrortrap.h"
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -25,40 +26,6 @@ namespace {
 
 // Keys of the chosen device are kept apart from the grabbed ones.
 constexpr int kDeviceKeys = 0x10000;
-
-int g_errors = 0;
-int countError(Display *, XErrorEvent *)
-{
-    ++g_errors;
-    return 0;
-}
-
-// Errors of the requests made while a trap is set are counted instead of
-// ending the program.
-class ErrorTrap
-{
-public:
-    explicit ErrorTrap(Display *display) : m_display(display)
-    {
-        XSync(m_display, False);
-        g_errors = 0;
-        m_previous = XSetErrorHandler(countError);
-    }
-    ~ErrorTrap()
-    {
-        XSync(m_display, False);
-        XSetErrorHandler(m_previous);
-    }
-    bool failed()
-    {
-        XSync(m_display, False);
-        return g_errors != 0;
-    }
-
-private:
-    Display *m_display;
-    int (*m_previous)(Display *, XErrorEvent *) = nullptr;
-};
 
 Device::Use useOf(int use)
 {
@@ -79,7 +46,7 @@ Device::Use useOf(int use)
 QList<Device> queryDevices(Display *display)
 {
     QList<Device> list;
-    ErrorTrap trap(display);
+    XErrorTrap trap(display);
     int n = 0;
     XIDeviceInfo *info = XIQueryDevice(display, XIAllDevices, &n);
     for (int i = 0; info && i < n; ++i) {
@@ -121,7 +88,7 @@ int masterFor(const QList<Device> &devices, const Device &device, int wanted)
 
 bool attach(Display *display, int device, int master)
 {
-    ErrorTrap trap(display);
+    XErrorTrap trap(display);
     XIAttachSlaveInfo info;
     info.type = XIAttachSlave;
     info.deviceid = device;
@@ -252,7 +219,7 @@ void X11Switches::regrab()
         const KeyCode code = sym ? XKeysymToKeycode(d->display, sym) : 0;
         if (!code)
             continue;
-        ErrorTrap trap(d->display);
+        XErrorTrap trap(d->display);
         for (unsigned mask : masks)
             XGrabKey(d->display, code, mask, d->root, False, GrabModeAsync, GrabModeAsync);
         if (trap.failed()) {
@@ -312,7 +279,7 @@ bool X11Switches::takeDevice(const QString &name)
     writeNote();
     tellKeeper();
     if (attached) {
-        ErrorTrap trap(d->display);
+        XErrorTrap trap(d->display);
         XIDetachSlaveInfo info;
         info.type = XIDetachSlave;
         info.deviceid = device->id;
@@ -339,7 +306,7 @@ bool X11Switches::takeDevice(const QString &name)
     XISetMask(bits, XI_KeyRelease);
     XISetMask(bits, XI_ButtonPress);
     XISetMask(bits, XI_ButtonRelease);
-    ErrorTrap trap(d->display);
+    XErrorTrap trap(d->display);
     const int status = XIGrabDevice(d->display, device->id, d->root, CurrentTime, 0, GrabModeAsync,
                                     GrabModeAsync, False, &mask);
     if (status != Success || trap.failed())
@@ -355,7 +322,7 @@ void X11Switches::giveBackDevice()
     }
     const int id = d->deviceId;
     {
-        ErrorTrap trap(d->display);
+        XErrorTrap trap(d->display);
         XIUngrabDevice(d->display, id, CurrentTime);
     }
     if (d->floated) {

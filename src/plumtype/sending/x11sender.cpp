@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 // X headers last: they define macros (None, Bool, Status) that Qt's clash with.
+#include "xerrortrap.h"
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -55,40 +56,6 @@ qint64 steadyMs()
     }();
     return timer.elapsed();
 }
-
-// X errors from requests on windows that may have gone away are expected;
-// while a trap is set they are counted instead of ending the program.
-int g_trappedErrors = 0;
-int countError(Display *, XErrorEvent *)
-{
-    ++g_trappedErrors;
-    return 0;
-}
-
-class ErrorTrap
-{
-public:
-    explicit ErrorTrap(Display *display) : m_display(display)
-    {
-        XSync(m_display, False);
-        g_trappedErrors = 0;
-        m_previous = XSetErrorHandler(countError);
-    }
-    ~ErrorTrap()
-    {
-        XSync(m_display, False);
-        XSetErrorHandler(m_previous);
-    }
-    bool failed()
-    {
-        XSync(m_display, False);
-        return g_trappedErrors != 0;
-    }
-
-private:
-    Display *m_display;
-    int (*m_previous)(Display *, XErrorEvent *) = nullptr;
-};
 
 bool isModifierKeysym(KeySym sym)
 {
@@ -447,7 +414,7 @@ Window X11Sender::activeWindow()
 // windows (or inside one) when Qt itself runs on X.
 bool X11Sender::isOurs(Window window)
 {
-    ErrorTrap trap(m_display);
+    XErrorTrap trap(m_display);
     QSet<Window> ours;
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         for (QWindow *w : QGuiApplication::allWindows()) {
@@ -498,7 +465,7 @@ void X11Sender::noteFocus()
 // above it that has one; 0 for none.
 qint64 X11Sender::processOf(Window window)
 {
-    ErrorTrap trap(m_display);
+    XErrorTrap trap(m_display);
     for (Window w = window; w != 0;) {
         Atom type;
         int format;
@@ -567,7 +534,7 @@ KeySender::Focus X11Sender::focusTarget()
     if (m_target == 0)
         return failed;
     {
-        ErrorTrap trap(m_display);
+        XErrorTrap trap(m_display);
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(m_display, m_target, &attributes) || trap.failed()) {
             m_target = 0;
