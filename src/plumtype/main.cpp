@@ -5,6 +5,7 @@
 #include "folderlookup.h"
 #include "pictograms.h"
 #include "programfolder.h"
+#include "speech/voice.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -80,6 +81,7 @@ void preferXWayland()
 // every file is replaced atomically, so that cuts none.
 int g_signalPipe[2] = { -1, -1 };
 constexpr unsigned kSignalGraceSeconds = 3;
+constexpr int kVoiceEndMs = 3000;
 bool g_endedBySignal = false;
 
 void onSignal(int)
@@ -292,17 +294,18 @@ int main(int argc, char *argv[])
                             << " shipped files could not be copied to " << folder << '\n';
     }
 
-    Form1 window(choice.folder, choice.readOnlyReason);
-    closeOnSignals(&window);
+    auto window = std::make_unique<Form1>(choice.folder, choice.readOnlyReason);
+    closeOnSignals(window.get());
     std::unique_ptr<QLocalServer> server;
     if (lock.isLocked())
-        server = listenForSecondStarts(socket, &window);
+        server = listenForSecondStarts(socket, window.get());
     // Closing the window ends the program, also while it is a tool window
     // (live typing), which does not count as the last window closed.
-    QObject::connect(&window, &Form1::closing, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    window.show();
+    QObject::connect(window.get(), &Form1::closing, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    window->show();
     if (parser.isSet(screenshotOption))
-        return screenshot(window, parser.value(screenshotOption));
+        return screenshot(*window, parser.value(screenshotOption));
     const int status = app.exec();
     // The window has closed and saved what there was to save.  A new start
     // may take the folder at once, while this one is still being torn down.
@@ -312,6 +315,16 @@ int main(int argc, char *argv[])
     // Ended by a signal (logout, kill), Plumtype does not wait for the
     // libraries' own ends: the speech service's can take seconds.
     if (g_endedBySignal) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::_exit(status);
+    }
+    // The window lets its voice go.  A voice still waiting on a speech
+    // service that is slow to start gets a few seconds (the window is gone
+    // meanwhile); beyond them its thread would outlive what it uses, and
+    // the program ends without the libraries' own ends.
+    window.reset();
+    if (!Voice::waitForVoicesLetGo(kVoiceEndMs)) {
         std::fflush(stdout);
         std::fflush(stderr);
         ::_exit(status);

@@ -173,6 +173,8 @@ fi
 # ctest's time-out, so that sway and the receiver are still cleaned up.
 run "${session[@]}" "${test_env[@]}" \
     TMPDIR="$work/tmp" PLUMTYPE_DATA="${PLUMTYPE_DATA:-}" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
     PLUMTYPE_RECEIVER_TEXT="$work/text" PLUMTYPE_RECEIVER_FOCUS="$work/focus" \
     RECEIVER_TEXT="$work/text" RECEIVER_FOCUS="$work/focus" RECEIVER_PID="$receiver_pid" \
     timeout --kill-after=5 90 "$test" "$@"

@@ -39,12 +39,13 @@ bool waitForThreads(int ms, bool evenMaking)
     return ended;
 }
 
-// When the program ends (its window is gone by then), threads that are only
-// letting their voice go get a moment to end cleanly; one still making its
-// voice, waiting on a speech service that may take seconds, is left behind.
+// When the program ends (its window is gone by then), the threads get a few
+// seconds to end: one left running would use what the program's end tears
+// down.  (Plumtype itself waits before this, and ends at once without the
+// libraries' own ends when a voice is still being made.)
 void letGoBeforeTheEnd()
 {
-    waitForThreads(300, false);
+    waitForThreads(3000, true);
 }
 
 } // namespace
