@@ -5,8 +5,8 @@ accessibility as a screen reader or a speech-control tool sees the window.
     firstkey_atspi.py PROGRAM [ARGS...]
 
 Starts the program, waits until the accessibility tree shows its window titled
-with the home keyboard, types "x" there, and waits until the typing area's
-text holds it.  Prints one line:  ready=MS key=MS  (ms from the start to the
+with the home keyboard, clicks into the typing area (the window takes no focus
+otherwise), types "x" there, and waits until the typing area's text holds it.  Prints one line:  ready=MS key=MS  (ms from the start to the
 titled window, and from the typed key to its showing; -1: never, within 10 s).
 Needs a session bus with the accessibility bus up and Qt's accessibility on
 (bench/startup.sh with A11Y=1 provides both), and python3-pyatspi.
@@ -80,6 +80,16 @@ def main():
         if frame is not None:
             ready = now_ms(start)
             area = find_text(frame)
+            # Plumtype's window takes no focus of its own: a click into the
+            # typing area takes it for the keyboard, as a user's would.
+            if area is not None:
+                box = area.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                pyatspi.Registry.generateMouseEvent(
+                    box.x + box.width // 2, box.y + box.height // 2, "b1c")
+                clicked = time.monotonic()
+                while (time.monotonic() - clicked) < 2 and not area.getState().contains(
+                        pyatspi.STATE_FOCUSED):
+                    time.sleep(0.002)
             typed = time.monotonic()
             pyatspi.Registry.generateKeyboardEvent(ord("x"), None, pyatspi.KEY_SYM)
             while area is not None and (time.monotonic() - typed) < 10:
