@@ -391,6 +391,11 @@ quint32 keysymOf(char32_t c)
 // key for (GNOME does).  Where Plumtype runs under XWayland the X keymap is
 // that layout, so such a text is found before anything of it is typed; a
 // native Wayland Plumtype cannot see the layout and types as it comes.
+//
+// X holds keycodes up to 255 only, and the desktop's keymap has more: every
+// keymap made with the evdev rules puts the keyboard's own Dollar and Euro
+// keys (KEY_DOLLAR, KEY_EURO) beyond that, whatever the layout, and the
+// desktop types $ and € on them.  No other character lies there.
 QStringList PortalSender::missingCharacters(const QString &text)
 {
     if (m_fallback || !m_other)
@@ -398,8 +403,9 @@ QStringList PortalSender::missingCharacters(const QString &text)
     const std::optional<QSet<quint32>> layout = m_other->layoutKeysyms();
     if (!layout)
         return {};
-    return KeyInjection::missingCharacters(
-            text, keysymOf, [&](quint32 keysym) { return layout->contains(keysym); });
+    return KeyInjection::missingCharacters(text, keysymOf, [&](quint32 keysym) {
+        return layout->contains(keysym) || keysym == XKB_KEY_dollar || keysym == XKB_KEY_EuroSign;
+    });
 }
 
 bool PortalSender::type(const QString &text)
