@@ -251,42 +251,79 @@ Plan planKeysyms(const QList<quint32> &keysyms, const Keyboard &keyboard, const 
     return plan;
 }
 
-QList<quint32> textKeysyms(const QString &text, const std::function<quint32(char32_t)> &keysymOf,
-                           int *skipped)
+namespace {
+
+// Walks `text` as typing takes it, calling `each(at, length, keysym)` for
+// every character: a line break (CR LF one) gives Return, Tab gives Tab;
+// keysym 0 for a character that has none, and ~0 for one that is never
+// typed (another control character, a lone surrogate).
+constexpr quint32 kNeverTyped = ~0u;
+
+template<typename Each>
+void walk(const QString &text, const std::function<quint32(char32_t)> &keysymOf, Each each)
 {
-    QList<quint32> keysyms;
-    keysyms.reserve(text.size());
-    int missing = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype at = i;
         const QChar c = text.at(i);
         char32_t code = c.unicode();
         if (c == u'\r' || c == u'\n') {
-            keysyms.append(kReturn);
             if (c == u'\r' && charAt(text, i + 1) == u'\n')
                 ++i;
+            each(at, i + 1 - at, kReturn);
             continue;
         }
         if (c == u'\t') {
-            keysyms.append(kTab);
+            each(at, 1, kTab);
             continue;
         }
         if (c.isHighSurrogate() && charAt(text, i + 1).isLowSurrogate()) {
             code = QChar::surrogateToUcs4(c, text.at(i + 1));
             ++i;
         } else if (c.isSurrogate()) {
-            ++missing;
+            each(at, 1, kNeverTyped);
             continue;
         }
         const bool control = code < 0x20 || (code >= 0x7f && code < 0xa0);
-        const quint32 keysym = control || !keysymOf ? 0 : keysymOf(code);
-        if (keysym == 0)
+        if (control)
+            each(at, 1, kNeverTyped);
+        else
+            each(at, i + 1 - at, keysymOf ? keysymOf(code) : 0);
+    }
+}
+
+} // namespace
+
+QList<quint32> textKeysyms(const QString &text, const std::function<quint32(char32_t)> &keysymOf,
+                           int *skipped)
+{
+    QList<quint32> keysyms;
+    keysyms.reserve(text.size());
+    int missing = 0;
+    walk(text, keysymOf, [&](qsizetype, qsizetype, quint32 keysym) {
+        if (keysym == 0 || keysym == kNeverTyped)
             ++missing;
         else
             keysyms.append(keysym);
-    }
+    });
     if (skipped)
         *skipped = missing;
     return keysyms;
+}
+
+QStringList missingCharacters(const QString &text, const std::function<quint32(char32_t)> &keysymOf,
+                              const std::function<bool(quint32)> &layoutHas)
+{
+    QStringList missing;
+    walk(text, keysymOf, [&](qsizetype at, qsizetype length, quint32 keysym) {
+        if (keysym == kNeverTyped || keysym == kReturn || keysym == kTab || keysym == kBackSpace)
+            return;
+        if (keysym != 0 && layoutHas && layoutHas(keysym))
+            return;
+        const QString character = text.mid(at, length);
+        if (!missing.contains(character))
+            missing.append(character);
+    });
+    return missing;
 }
 
 Plan planText(const QString &text, const Keyboard &keyboard, const Held &held, SparePool *pool,

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
@@ -145,6 +146,14 @@ struct Plan
 // skipped and counted in `*skipped`.
 QList<quint32> textKeysyms(const QString &text, const std::function<quint32(char32_t)> &keysymOf,
                            int *skipped = nullptr);
+
+// The characters of `text` that a keyboard layout has no key for, each once
+// in the order they first come: those whose keysym (as textKeysyms gives it)
+// `layoutHas` denies, and those without a keysym.  Return, Tab and BackSpace
+// are on every layout; control characters and lone surrogates are never
+// typed, so neither is reported.
+QStringList missingCharacters(const QString &text, const std::function<quint32(char32_t)> &keysymOf,
+                              const std::function<bool(quint32)> &layoutHas);
 
 // The events that type `text`: a line break (LF, CR or CR LF) as Return, Tab
 // as Tab, other control characters skipped; every character on its key and

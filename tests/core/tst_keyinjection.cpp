@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include <QSet>
+
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -109,6 +111,8 @@ private slots:
     void spareTiming();
     void textKeysyms_data();
     void textKeysyms();
+    void missingCharacters_data();
+    void missingCharacters();
     void holdOnABusyMachine_data();
     void holdOnABusyMachine();
     void manySpares();
@@ -256,6 +260,50 @@ void TestKeyInjection::textKeysyms()
         hex << QString::number(k, 16);
     QCOMPARE(hex.join(u' '), keysyms);
     QCOMPARE(gotSkipped, skipped);
+}
+
+void TestKeyInjection::missingCharacters_data()
+{
+    // The layout has a key for each character of `layout` (U+FFFF has no
+    // keysym at all).
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QStringList>("missing");
+
+    const QString us = u"Helo, wrd"_s;
+    QTest::newRow("all there") << u"Hello, world"_s << us << QStringList();
+    QTest::newRow("one lacking, each once")
+            << u"Hello, wörld ö ö"_s << us << QStringList { u"ö"_s };
+    QTest::newRow("in the order they come")
+            << u"€ö€ßö"_s << us << QStringList { u"€"_s, u"ö"_s, u"ß"_s };
+    QTest::newRow("a surrogate pair is one character")
+            << u"a😀b😀"_s << u"ab"_s << QStringList { u"😀"_s };
+    QTest::newRow("a surrogate pair on the layout") << u"😀"_s << u"😀"_s << QStringList();
+    // Line breaks and Tab are on every layout, whatever it says.
+    QTest::newRow("line breaks and tab") << u"a\r\nb\nc\r\td"_s << u"abcd"_s << QStringList();
+    QTest::newRow("never typed: controls and lone surrogates")
+            << QString(QChar(0x01)) + u"a"_s + QChar(0x7f) + QChar(0xd800) << u"a"_s
+            << QStringList();
+    QTest::newRow("no keysym at all")
+            << u"a\uffffb"_s << u"ab\uffff"_s << QStringList { u"\uffff"_s };
+    QTest::newRow("an empty layout")
+            << u"ab a"_s << QString() << QStringList { u"a"_s, u"b"_s, u" "_s };
+    QTest::newRow("empty text") << QString() << QString() << QStringList();
+}
+
+void TestKeyInjection::missingCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, layout);
+    QFETCH(QStringList, missing);
+
+    auto keysymOfOrNone = [](char32_t c) { return c == 0xffff ? 0u : keysymOf(c); };
+    QSet<quint32> keys;
+    for (const char32_t c : layout.toUcs4())
+        keys.insert(keysymOfOrNone(c));
+    QCOMPARE(KeyInjection::missingCharacters(text, keysymOfOrNone,
+                                             [&](quint32 keysym) { return keys.contains(keysym); }),
+             missing);
 }
 
 void TestKeyInjection::holdOnABusyMachine_data()

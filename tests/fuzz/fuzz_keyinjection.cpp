@@ -3,7 +3,8 @@
 // characters it can reach, every key it presses it releases, the user's
 // modifiers end as they began, and no spare keycode changes its keysym
 // within the hold time of its last press, however long sending takes and
-// however the hold time changes between plans.
+// however the hold time changes between plans.  The characters a layout
+// lacks are in the text, each once, and none when it lacks none.
 
 #include "fuzzcheck.h"
 
@@ -99,7 +100,9 @@ void fuzzPlans(FuzzInput &in)
         // What should arrive: every character with a keysym that a key or a
         // spare keycode can reach; CR LF is one Return.
         QList<quint32> expected;
+        QSet<QString> lacking;
         for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype start = i;
             char32_t c = text.at(i).unicode();
             if (text.at(i).isHighSurrogate() && i + 1 < text.size()
                 && text.at(i + 1).isLowSurrogate()) {
@@ -113,6 +116,11 @@ void fuzzPlans(FuzzInput &in)
                 keysym = 0;
             if ((c >= 0x7f && c < 0xa0) || (c >= 0xd800 && c < 0xe000))
                 keysym = 0;
+            const bool neverTyped = (c < 0x20 && c != U'\r' && c != U'\n' && c != U'\t')
+                                    || (c >= 0x7f && c < 0xa0) || (c >= 0xd800 && c < 0xe000);
+            if (!neverTyped && keysym != kReturn && keysym != kTab
+                && (keysym == 0 || !keys.contains(keysym)))
+                lacking.insert(text.mid(start, i + 1 - start));
             const Position pos = keys.value(keysym);
             bool reachable = pos.keycode && !(pos.modifiers & 2);
             for (int bit = 0; bit < 8; ++bit) {
@@ -125,6 +133,14 @@ void fuzzPlans(FuzzInput &in)
 
         const Plan plan = planText(text, keyboard, held, &pool, clock);
         const QString at = QStringLiteral("round %1 text %2").arg(round).arg(shown(text));
+
+        const QStringList missing = missingCharacters(
+                text, keysymOf, [&](quint32 keysym) { return keys.contains(keysym); });
+        FUZZ_CHECK(QSet<QString>(missing.cbegin(), missing.cend()) == lacking
+                           && missing.size() == lacking.size(),
+                   at + QStringLiteral(" lacks ") + missing.join(u' '));
+        for (const QString &character : missing)
+            FUZZ_CHECK(text.contains(character), at);
 
         QSet<quint32> down(held.keys.cbegin(), held.keys.cend());
         QList<quint32> typed;

@@ -6,6 +6,7 @@
 #include "testfolder.h"
 
 #include "access/access.h"
+#include "keyinjection.h"
 #include "sending/focuskeeper.h"
 #include "sending/programtyping.h"
 #include "surface/dialog.h"
@@ -41,6 +42,8 @@ public:
     bool reachesPrograms() const override { return reaches; }
     bool type(const QString &text) override
     {
+        if (!missingCharacters(text).isEmpty())
+            return false;
         QString t = text;
         t.replace(u"\r\n"_s, u"\n"_s);
         received += t;
@@ -52,6 +55,14 @@ public:
         received.chop(std::min<qsizetype>(count, received.size()));
         log.append(u"back:"_s + QString::number(count));
         return true;
+    }
+    // The characters that the desktop's layout has no key for.
+    QString lacks;
+    QStringList missingCharacters(const QString &text) override
+    {
+        return KeyInjection::missingCharacters(
+                text, [](char32_t c) { return quint32(c); },
+                [this](quint32 keysym) { return !lacks.contains(QChar(char16_t(keysym))); });
     }
     void releaseAll() override { }
     bool restoreFocus() override
@@ -100,9 +111,9 @@ private:
 };
 
 const QStringList kKeys = {
-    "001|hello",    "001|world",   "002|then",   "000|H",      "000|i",
-    "004|.",        "004|ing",     "004|,",      "000|[back]", "000|[delete]",
-    "000|[return]", "000|[clear]", "000|[copy]", "000|[send]", "000|[space]",
+    "001|hello",  "001|world",  "002|then",    "000|H",        "000|i",        "004|.",
+    "004|ing",    "004|,",      "000|[back]",  "000|[delete]", "000|[return]", "000|[clear]",
+    "000|[copy]", "000|[send]", "000|[space]", "000|ö",        "000|ß",
 };
 
 struct Started
@@ -145,6 +156,8 @@ private slots:
     void desktopMustAllow_data();
     void desktopMustAllow();
     void closingEndsTheWait();
+    void layoutLacks_data();
+    void layoutLacks();
     void liveTurnedOnMidText_data();
     void liveTurnedOnMidText();
     void sendWhereTheFocusIs_data();
@@ -329,6 +342,80 @@ void tst_Sending::closingEndsTheWait()
     play(s->w.get(), u"t.kbd"_s, { u"[send]"_s });
     QCOMPARE(s->sender->asked, 1);
     QCOMPARE(s->sender->received, QString());
+}
+
+void tst_Sending::layoutLacks_data()
+{
+    // The characters the layout lacks; the script ("Okay" answers the
+    // notice that the step before brings); the notices in order, what
+    // arrives and what stays.
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QString>("lacks");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("notices");
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("left");
+
+    const QString sendOne =
+            u"Your keyboard layout has no key for ö, so Plumtype cannot type it into the other "
+            "program. Your text is still here. Add a keyboard layout that has it in your "
+            "desktop's settings, or take the character out, then press Send again."_s;
+    const QString sendTwo =
+            u"Your keyboard layout has no key for ö ß, so Plumtype cannot type them into the "
+            "other program. Your text is still here. Add a keyboard layout that has them in your "
+            "desktop's settings, or take the characters out, then press Send again."_s;
+    const QString liveOne =
+            u"Your keyboard layout has no key for ö, so Plumtype cannot type it into the other "
+            "program. What you write waits here until you take the character out or add a "
+            "keyboard layout that has it in your desktop's settings: your next key then sends "
+            "it."_s;
+
+    QTest::newRow("send: nothing typed, the text stays; taken out, all goes")
+            << false << u"ö"_s
+            << QStringList { u"hello"_s, u"ö"_s, u"[send]"_s, u"Okay"_s, u"[back]"_s, u"[send]"_s }
+            << QStringList { sendOne } << u"Hello "_s << QString();
+    QTest::newRow("send: each lacking character once, in order")
+            << false << u"ßö"_s << QStringList { u"ö"_s, u"ß"_s, u"ö"_s, u"[send]"_s, u"Okay"_s }
+            << QStringList { sendTwo } << QString() << u"ößö"_s;
+    // The key is not typed, nor those after it, and the user is told once;
+    // once the character is out the next key sends all that waits.
+    QTest::newRow("live: told once, the keys after it wait")
+            << true << u"ö"_s << QStringList { u"hello"_s,  u"ö"_s,      u"Okay"_s, u"H"_s,
+                                               u"[back]"_s, u"[back]"_s, u"world"_s }
+            << QStringList { liveOne } << u"Hello world "_s << u"Hello world "_s;
+    QTest::newRow("live: send says so again, the text stays")
+            << true << u"ö"_s << QStringList { u"hello"_s, u"ö"_s,      u"Okay"_s,  u"[send]"_s,
+                                               u"Okay"_s,  u"[back]"_s, u"[send]"_s }
+            << QStringList { liveOne, sendOne } << u"Hello "_s << QString();
+}
+
+void tst_Sending::layoutLacks()
+{
+    QFETCH(bool, live);
+    QFETCH(QString, lacks);
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, notices);
+    QFETCH(QString, received);
+    QFETCH(QString, left);
+
+    auto s = start(live);
+    s->sender->lacks = lacks;
+    QStringList told;
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        if (script.at(i) == u"Okay")
+            continue;
+        const bool notice = i + 1 < script.size() && script.at(i + 1) == u"Okay";
+        if (notice) {
+            told.append(QString());
+            answerLater(s->w.get(), u"Okay"_s, &told.last());
+        }
+        play(s->w.get(), u"t.kbd"_s, { script.at(i) });
+        if (notice)
+            QTRY_VERIFY(!told.constLast().isEmpty());
+    }
+    QCOMPARE(told, notices);
+    QCOMPARE(s->sender->received, received);
+    QCOMPARE(s->w->Text1->Text(), left);
 }
 
 void tst_Sending::liveTurnedOnMidText_data()

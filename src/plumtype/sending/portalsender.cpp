@@ -106,6 +106,7 @@ public:
 
     bool type(const QString &text) override;
     bool backspace(int count) override;
+    QStringList missingCharacters(const QString &text) override;
     void releaseAll() override
     {
         if (m_other)
@@ -377,12 +378,43 @@ void PortalSender::sendNext()
     });
 }
 
+namespace {
+
+quint32 keysymOf(char32_t c)
+{
+    return xkb_utf32_to_keysym(c);
+}
+
+} // namespace
+
+// The desktop drops, without a word, a keysym that its current layout has no
+// key for (GNOME does).  Where Plumtype runs under XWayland the X keymap is
+// that layout, so such a text is found before anything of it is typed; a
+// native Wayland Plumtype cannot see the layout and types as it comes.
+//
+// X holds keycodes up to 255 only, and the desktop's keymap has more: every
+// keymap made with the evdev rules puts the keyboard's own Dollar and Euro
+// keys (KEY_DOLLAR, KEY_EURO) beyond that, whatever the layout, and the
+// desktop types $ and € on them.  No other character lies there.
+QStringList PortalSender::missingCharacters(const QString &text)
+{
+    if (m_fallback || !m_other)
+        return {};
+    const std::optional<QSet<quint32>> layout = m_other->layoutKeysyms();
+    if (!layout)
+        return {};
+    return KeyInjection::missingCharacters(text, keysymOf, [&](quint32 keysym) {
+        return layout->contains(keysym) || keysym == XKB_KEY_dollar || keysym == XKB_KEY_EuroSign;
+    });
+}
+
 bool PortalSender::type(const QString &text)
 {
     if (m_fallback)
         return m_fallback->type(text);
-    return sendKeysyms(KeyInjection::textKeysyms(
-            text, [](char32_t c) { return quint32(xkb_utf32_to_keysym(c)); }));
+    if (!missingCharacters(text).isEmpty())
+        return false;
+    return sendKeysyms(KeyInjection::textKeysyms(text, keysymOf));
 }
 
 bool PortalSender::backspace(int count)

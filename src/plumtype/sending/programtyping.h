@@ -91,6 +91,7 @@ private:
     bool m_toldUnreachable = false;
     bool m_toldRefused = false;
     bool m_toldFocus = false;
+    bool m_toldMissing = false; // live typing: told that the layout lacks a character
     bool m_sending = false;
     QTimer m_noteFocus;
     PasswordShield *m_shield = nullptr;

@@ -13,10 +13,13 @@
 // The planning that needs no display (text to key presses, the spare keycodes,
 // what live typing must send) is in the core: keyinjection.h.
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QObject;
 
@@ -46,6 +49,19 @@ public:
     // (LF or CR LF) as one Return.  Returns once the keys are sent; false
     // when they could not be.
     virtual bool type(const QString &text) = 0;
+    // The characters of `text` that this sender cannot type into the other
+    // program on the desktop's current keyboard layout, each once in order;
+    // empty when it can type them all or cannot tell.  type() types nothing
+    // of a text that has any.
+    virtual QStringList missingCharacters(const QString &text)
+    {
+        Q_UNUSED(text);
+        return {};
+    }
+    // The keysyms that the desktop's current keyboard layout has a key for
+    // (in its current group, on any level the sender reaches), read now;
+    // nullopt when this sender does not read the layout.
+    virtual std::optional<QSet<quint32>> layoutKeysyms() { return std::nullopt; }
     // Presses BackSpace `count` times.
     virtual bool backspace(int count) = 0;
     // Releases every key and modifier this sender holds down and gives back

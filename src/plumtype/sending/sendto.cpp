@@ -52,6 +52,38 @@ const QString kLiveUnreachable =
         QStringLiteral("Plumtype cannot type into the program you are using as you write. Your "
                        "typing stays here: Send puts it on the clipboard for you to paste.");
 
+// The characters a layout lacks, as the user is told them: ten at most.
+QString listed(const QStringList &characters)
+{
+    constexpr qsizetype kShown = 10;
+    QString list = characters.mid(0, kShown).join(u' ');
+    if (characters.size() > kShown)
+        list += QStringLiteral(" and others");
+    return list;
+}
+
+// Why Send kept the text, or (live) why what is written waits.
+QString lacking(const QStringList &characters, bool send)
+{
+    const bool one = characters.size() == 1;
+    const QString it = one ? QStringLiteral("it") : QStringLiteral("them");
+    const QString out =
+            one ? QStringLiteral("the character out") : QStringLiteral("the characters out");
+    const QString cannot = QStringLiteral("Your keyboard layout has no key for %1, so Plumtype "
+                                          "cannot type %2 into the other program. ")
+                                   .arg(listed(characters), it);
+    if (send)
+        return cannot
+               + QStringLiteral("Your text is still here. Add a keyboard layout that has %1 in "
+                                "your desktop's settings, or take %2, then press Send again.")
+                         .arg(it, out);
+    return cannot
+           + QStringLiteral("What you write waits here until you take %1 or add a keyboard "
+                            "layout that has %2 in your desktop's settings: your next key then "
+                            "sends it.")
+                     .arg(out, it);
+}
+
 // The switch keys that scanning grabs would catch the keys typed here: they
 // are let go while Plumtype types.
 class GrabsAside
@@ -188,6 +220,7 @@ void ProgramTyping::apply()
     m_sent = m_face->text();
     m_toldUnreachable = false;
     m_toldFocus = false;
+    m_toldMissing = false;
     if (!live)
         releaseAll();
     m_focus->setLive(live);
@@ -266,9 +299,18 @@ void ProgramTyping::sync()
             // Keys that cannot reach the program are not typed (they could
             // land in Plumtype's own typing area); the record stays, so the
             // next key sends them where the user writes.
-            const bool ready = readyToType(s, false);
-            if (ready) {
-                const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
+            const KeyInjection::Change change = KeyInjection::liveChange(m_sent, now);
+            if (const QStringList missing = s->missingCharacters(change.text); !missing.isEmpty()) {
+                // A key the layout cannot type is not typed, nor anything
+                // after it: the record stays what the program has, so that
+                // once the character is taken out (or the layout has it) the
+                // next key sends all that waits.  Told once until then.
+                if (!m_toldMissing) {
+                    m_toldMissing = true;
+                    m_face->okayPrompt(lacking(missing, false));
+                }
+            } else if (readyToType(s, false)) {
+                m_toldMissing = false;
                 const GrabsAside aside(m_access);
                 if (change.backspaces > 0)
                     s->backspace(change.backspaces);
@@ -305,6 +347,12 @@ void ProgramTyping::send()
         if (!awaitAccess(s))
             return;
         if (text != m_sent) {
+            if (const QStringList missing =
+                        s->missingCharacters(KeyInjection::liveChange(m_sent, text).text);
+                !missing.isEmpty()) {
+                m_face->okayPrompt(lacking(missing, true));
+                return;
+            }
             m_sending = true;
             const bool ready = readyToType(s, true);
             m_sending = false;
@@ -327,6 +375,11 @@ void ProgramTyping::send()
         if (!m_shield->intoPassword())
             m_face->learnAtCommit();
         m_face->okayPrompt(kOnClipboard);
+        return;
+    }
+    // Nothing goes when the layout lacks a character: the text stays whole.
+    if (const QStringList missing = s->missingCharacters(text); !missing.isEmpty()) {
+        m_face->okayPrompt(lacking(missing, true));
         return;
     }
     m_sending = true;

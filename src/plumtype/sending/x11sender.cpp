@@ -90,6 +90,7 @@ public:
     bool isReady() const override { return m_xkb != nullptr; }
     bool type(const QString &text) override;
     bool backspace(int count) override;
+    std::optional<QSet<quint32>> layoutKeysyms() override;
     void releaseAll() override;
     void noteFocus() override;
     bool restoreFocus() override { return focusTarget() == Focus::Target; }
@@ -242,6 +243,16 @@ Keyboard X11Sender::keyboard() const
     k.find = [this](quint32 keysym) { return m_positions.value(keysym); };
     k.modifierKey = [this](int bit) { return m_modifierKeys[bit]; };
     return k;
+}
+
+// Under XWayland the X keymap is the desktop's own: the compositor keeps it
+// in step with the layout the user chose.  Spare keycodes bound by this
+// sender are not part of it.
+std::optional<QSet<quint32>> X11Sender::layoutKeysyms()
+{
+    if (!readLayout())
+        return std::nullopt;
+    return QSet<quint32>(m_positions.keyBegin(), m_positions.keyEnd());
 }
 
 // Modifier keys that are down now.
