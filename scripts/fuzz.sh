@@ -36,6 +36,11 @@ small_seeds() {
     [ -n "$(ls -A "$dir")" ] && echo "$dir"
 }
 
+# Allocation stacks are not recorded while fuzzing (twice the runs for the
+# targets that make many strings); a kept crash input replayed on its own
+# shows them in full.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0}
+
 failed=()
 summary=()
 for exe in "$build"/bin/fuzz_*; do

@@ -58,8 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 results.insert(QStringLiteral("devices"), devices(in.takeByte()));
             if (in.takeBool())
                 results.insert(QStringLiteral("restore_token"), QStringLiteral("t%1").arg(round));
+            const Step awaited = waiting;
             call = machine.answered(step, code, results);
-            if (step == Step::Probe && before == Access::Asking
+            // Only the answer awaited counts: a late or stray one is dropped.
+            if (step == Step::Probe && awaited == Step::Probe && before == Access::Asking
                 && machine.access() != Access::Unavailable && code == kGranted)
                 version = std::max(1u, results.value(QStringLiteral("version")).toUInt());
             if (machine.access() == Access::Allowed && before != Access::Allowed) {
