@@ -110,6 +110,8 @@ private:
     bool wmSupports(Atom atom);
     bool isOurs(Window window);
     qint64 processOf(Window window);
+    qint64 pidOf(Window window);
+    Window parentOf(Window window);
     Keyboard keyboard() const;
     Held heldModifiers();
 
@@ -433,32 +435,11 @@ bool X11Sender::isOurs(Window window)
                 ours.insert(Window(w->winId()));
         }
     }
-    for (Window w = window; w != 0;) {
+    for (Window w = window; w != 0; w = parentOf(w)) {
         if (ours.contains(w))
             return true;
-        Atom type;
-        int format;
-        unsigned long count = 0, after;
-        unsigned char *data = nullptr;
-        bool mine = false;
-        if (XGetWindowProperty(m_display, w, m_pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
-                               &count, &after, &data)
-                    == Success
-            && data && count == 1 && format == 32)
-            mine = *reinterpret_cast<const unsigned long *>(data)
-                   == static_cast<unsigned long>(getpid());
-        if (data)
-            XFree(data);
-        if (mine)
+        if (pidOf(w) == qint64(getpid()))
             return true;
-        Window root = 0, parent = 0;
-        Window *children = nullptr;
-        unsigned int n = 0;
-        if (!XQueryTree(m_display, w, &root, &parent, &children, &n))
-            break;
-        if (children)
-            XFree(children);
-        w = parent == root ? 0 : parent;
     }
     return false;
 }
@@ -477,31 +458,42 @@ void X11Sender::noteFocus()
 qint64 X11Sender::processOf(Window window)
 {
     XErrorTrap trap(m_display);
-    for (Window w = window; w != 0;) {
-        Atom type;
-        int format;
-        unsigned long count = 0, after;
-        unsigned char *data = nullptr;
-        qint64 pid = 0;
-        if (XGetWindowProperty(m_display, w, m_pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
-                               &count, &after, &data)
-                    == Success
-            && data && count == 1 && format == 32)
-            pid = qint64(*reinterpret_cast<const unsigned long *>(data));
-        if (data)
-            XFree(data);
-        if (pid > 0)
+    for (Window w = window; w != 0; w = parentOf(w)) {
+        if (const qint64 pid = pidOf(w); pid > 0)
             return pid;
-        Window root = 0, parent = 0;
-        Window *children = nullptr;
-        unsigned int n = 0;
-        if (!XQueryTree(m_display, w, &root, &parent, &children, &n))
-            break;
-        if (children)
-            XFree(children);
-        w = parent == root ? 0 : parent;
     }
     return 0;
+}
+
+// The window's _NET_WM_PID, 0 for none.
+qint64 X11Sender::pidOf(Window window)
+{
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char *data = nullptr;
+    qint64 pid = 0;
+    if (XGetWindowProperty(m_display, window, m_pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data)
+                == Success
+        && data && count == 1 && format == 32)
+        pid = qint64(*reinterpret_cast<const unsigned long *>(data));
+    if (data)
+        XFree(data);
+    return pid;
+}
+
+// The window's parent, 0 at the top (or when the window has gone).
+Window X11Sender::parentOf(Window window)
+{
+    Window root = 0, parent = 0;
+    Window *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(m_display, window, &root, &parent, &children, &n))
+        return 0;
+    if (children)
+        XFree(children);
+    return parent == root ? 0 : parent;
 }
 
 qint64 X11Sender::targetProcess()
