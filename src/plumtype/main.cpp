@@ -3,24 +3,19 @@
 #include "desktopsession.h"
 #include "filewrite.h"
 #include "folderlookup.h"
-#include "pictograms.h"
+#include "instance.h"
 #include "programfolder.h"
 #include "speech/voice.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QIcon>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
-#include <QThread>
 
 #include <csignal>
 #include <cstdio>
@@ -113,100 +108,7 @@ void closeOnSignals(QWidget *window)
         ::sigaction(signal, &action, nullptr);
 }
 
-// One Plumtype a program folder: the first start holds a lock file in the
-// folder (a crashed Plumtype leaves it stale, and the next start takes it
-// over) and listens on a local socket named after the folder; a second start
-// asks the first to bring its window forward, and ends.
 const QString kLockFile = QStringLiteral(".plumtype.lock");
-constexpr int kAskFirstMs = 5000;
-
-QString instanceSocket(const QString &folder)
-{
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    const QString key = QString::fromLatin1(
-            QCryptographicHash::hash(QFile::encodeName(canonical.isEmpty() ? folder : canonical),
-                                     QCryptographicHash::Sha256)
-                    .toHex()
-                    .left(24));
-    // The user's runtime folder is theirs alone; elsewhere the name goes into
-    // the temporary folder with the user's number in it.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && runtime.size() < 60)
-        return runtime + QStringLiteral("/plumtype-") + key;
-    return QStringLiteral("plumtype-%1-%2").arg(::getuid()).arg(key);
-}
-
-enum class FolderClaim { Ours, Running, Unanswered, Unlocked };
-
-// `askFirst` false: a folder that another Plumtype holds is only reported.
-FolderClaim claimFolder(QLockFile &lock, const QString &socket, bool askFirst)
-{
-    lock.setStaleLockTime(0); // stale only when its Plumtype is gone
-    const QDeadlineTimer deadline(kAskFirstMs);
-    for (;;) {
-        if (lock.tryLock(0))
-            return FolderClaim::Ours;
-        if (lock.error() != QLockFile::LockFailedError)
-            return FolderClaim::Unlocked; // a folder that cannot be written
-        if (!askFirst)
-            return FolderClaim::Unanswered;
-        QLocalSocket first;
-        first.connectToServer(socket);
-        if (first.waitForConnected(500)) {
-            first.write("raise\n");
-            first.waitForBytesWritten(500);
-            first.waitForReadyRead(2000);
-            return FolderClaim::Running;
-        }
-        // The first may still be starting, or just have ended.
-        if (deadline.hasExpired())
-            return FolderClaim::Unanswered;
-        QThread::msleep(100);
-    }
-}
-
-void bringForward(QWidget *window)
-{
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    // A window that keeps off the focus (wherever Plumtype types into other
-    // programs) is only raised: the focus stays where the user writes.
-    if (!window->testAttribute(Qt::WA_ShowWithoutActivating))
-        window->activateWindow();
-}
-
-std::unique_ptr<QLocalServer> listenForSecondStarts(const QString &socket, QWidget *window)
-{
-    auto server = std::make_unique<QLocalServer>();
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    // The lock is ours: a socket of that name is one a crashed Plumtype left.
-    QLocalServer::removeServer(socket);
-    if (!server->listen(socket)) {
-        QTextStream(stderr) << "plumtype: a second start cannot reach this one: "
-                            << server->errorString() << '\n';
-        return server;
-    }
-    QLocalServer *s = server.get();
-    QObject::connect(s, &QLocalServer::newConnection, window, [s, window] {
-        while (QLocalSocket *second = s->nextPendingConnection()) {
-            QObject::connect(second, &QLocalSocket::disconnected, second, &QObject::deleteLater);
-            const auto answer = [second, window] {
-                if (!second->canReadLine())
-                    return;
-                second->readAll();
-                bringForward(window);
-                second->write("raised\n");
-                second->flush();
-                second->disconnectFromServer();
-            };
-            QObject::connect(second, &QLocalSocket::readyRead, window, answer);
-            // What came with the connection is there already.
-            answer();
-        }
-    });
-    return server;
-}
 
 // What writes that were killed before their rename left behind: only the
 // temporary files of names Plumtype writes, in the folders it writes.
@@ -240,8 +142,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("plumtype"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PLUMTYPE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.plumtype.Plumtype"));
-    QGuiApplication::setWindowIcon(
-            QPixmap::fromImage(Pictograms::draw(QStringLiteral("plumtype"), QSize(64, 64))));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Plumtype, an on-screen keyboard."));
@@ -262,9 +162,10 @@ int main(int argc, char *argv[])
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     FileWrite::makeFolder(folder);
     QLockFile lock(folder + u'/' + kLockFile);
-    const QString socket = instanceSocket(folder);
+    const QString socket = Instance::socketPath(folder);
     // A picture is taken only of a window of its own.
-    switch (claimFolder(lock, socket, !parser.isSet(screenshotOption))) {
+    using Instance::FolderClaim;
+    switch (Instance::claimFolder(lock, socket, !parser.isSet(screenshotOption))) {
     case FolderClaim::Running:
         QTextStream(stdout) << "plumtype: Plumtype is running already on " << folder
                             << "; its window has been brought forward.\n";
@@ -296,9 +197,13 @@ int main(int argc, char *argv[])
 
     auto window = std::make_unique<Form1>(choice.folder, choice.readOnlyReason);
     closeOnSignals(window.get());
-    std::unique_ptr<QLocalServer> server;
-    if (lock.isLocked())
-        server = listenForSecondStarts(socket, window.get());
+    std::unique_ptr<Instance::SecondStarts> secondStarts;
+    if (lock.isLocked()) {
+        secondStarts = std::make_unique<Instance::SecondStarts>(socket, window.get());
+        if (!secondStarts->isListening())
+            QTextStream(stderr) << "plumtype: a second start cannot reach this one: "
+                                << secondStarts->errorString() << '\n';
+    }
     // Closing the window ends the program, also while it is a tool window
     // (live typing), which does not count as the last window closed.
     QObject::connect(window.get(), &Form1::closing, &app, &QCoreApplication::quit,
@@ -309,7 +214,7 @@ int main(int argc, char *argv[])
     const int status = app.exec();
     // The window has closed and saved what there was to save.  A new start
     // may take the folder at once, while this one is still being torn down.
-    server.reset();
+    secondStarts.reset();
     if (lock.isLocked())
         lock.unlock();
     // Ended by a signal (logout, kill), Plumtype does not wait for the

@@ -4,7 +4,8 @@
 # running window forward and ends; SIGTERM, SIGHUP and SIGINT each end
 # Plumtype within 5 seconds with every word it learned in words/Learned.txt,
 # together with what another writer put there meanwhile; leftovers of killed
-# writes are cleared at start.
+# writes are cleared at start; a crashed Plumtype's lock and socket are
+# taken over by the next start.
 #
 #   instances.sh PLUMTYPE
 set -euo pipefail
@@ -113,6 +114,8 @@ done
 on_top || fail "the running window was not brought forward"
 [ "$(xdotool getactivewindow)" = "$RECEIVER_WINDOW" ] || fail "the running window took the focus"
 [ "$(stat -c %a "$folder/.plumtype.lock")" = 600 ] || fail "the lock file is not private"
+socket=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -type s -name 'plumtype-*')
+[ -n "$socket" ] && [ "$(stat -c %a "$socket")" = 700 ] || fail "no private socket: $(ls -l "$XDG_RUNTIME_DIR")"
 # A picture is taken only of a window of its own.
 if "$plumtype" --screenshot "$work/shot.png" >"$work/shot.log" 2>&1; then
     fail "--screenshot ran on a folder in use"
@@ -152,6 +155,17 @@ end_with INT
 for word in apple pie zebra crossing mango kiwi; do
     has_word "$word" || fail "after SIGINT, $word is missing: $(cat "$learned")"
 done
+[ -z "$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -type s)" ] || fail "the socket stayed after the end"
+
+# --- a crashed Plumtype's lock and socket are taken over ------------------
+start crashed
+kill -KILL "$started"
+wait "$started" 2>/dev/null || true
+start after-crash
+"$plumtype" >"$work/second-after-crash.log" 2>&1 || fail "no answer after a crash: $(cat "$work/second-after-crash.log")"
+grep -q "running already" "$work/second-after-crash.log" || fail "after a crash: $(cat "$work/second-after-crash.log")"
+end_with TERM
+
 [ "$(stat -c %a "$learned")" = 600 ] || fail "Learned.txt is not private: $(stat -c %a "$learned")"
 for made in "$folder" "$folder/words" "$folder/Keyboards" "$folder/SavedText"; do
     [ "$(stat -c %a "$made")" = 700 ] || fail "$made is not private: $(stat -c %a "$made")"
