@@ -1,6 +1,6 @@
 // The display-free work behind a keyboard load and the suggestions: reading a
 // 120-key keyboard file, and loadwords with the shipped lists and a
-// 5,000-line user word file.
+// 5,000-line user word file; the check of the program folder at start.
 
 #include "keyboardfile.h"
 #include "programfolder.h"
@@ -122,5 +122,19 @@ void BM_ImportWords50000(benchmark::State &state)
 BENCHMARK(BM_ImportWords50000)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// Every start checks that the shipped files are in the user's folder; all of
+// them are there, but for the first start.
+void BM_ChooseLaidOutFolder(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString shipped = QStringLiteral(PLUMTYPE_SOURCE_DATA);
+    ProgramFolder::layOut(shipped, dir.path());
+    for (auto _ : state) {
+        const ProgramFolder::Choice choice = ProgramFolder::choose(shipped, dir.path());
+        benchmark::DoNotOptimize(choice.laidOut.copied.size());
+    }
+}
+BENCHMARK(BM_ChooseLaidOutFolder)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
