@@ -26,7 +26,7 @@
 //   windowface.h             WindowFace: all that access/ and sending/ see of the window
 //                            (surface/windowface.cpp); they reach nothing else here
 //   prediction/learning.cpp  suggestions that learn from the user's writing
-//   main.cpp                 start-up: one Plumtype a program folder, the end on signals
+//   main.cpp                 start-up and the end on signals; instance.* one Plumtype a program folder
 //   keeper/                  plumtype-keeper: puts back a switch device Plumtype took aside
 // The rules that need no window are in the core library (src/core).
 
@@ -379,6 +379,10 @@ private:
     bool m_laidOut = false; // the first layout has run
     // How long the first layout waits at most for the window's frame.
     static constexpr int kFrameWaitMs = 250;
+    // The program's and the window's icons, drawn this long after the first
+    // keyboard is up.
+    void drawIcons();
+    static constexpr int kIconDelayMs = 100;
 
     // ---- speech and hand-offs (speech/) ----
 public:

@@ -11,10 +11,12 @@
 
 #include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -46,8 +48,12 @@ Form1::Form1(const QString &programFolder, const QString &readOnlyReason, QWidge
     setCentralWidget(m_client);
     setFont(Fonts::msSansSerif(8.25, true));
     setWindowTitle(QStringLiteral("Plumtype"));
-    setWindowIcon(
-            QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
+    // The icons are not needed for the first sight of the window: they are
+    // drawn a moment after the first keyboard is up.
+    connect(
+            this, &Form1::keyboardLoaded, this,
+            [this] { QTimer::singleShot(kIconDelayMs, this, &Form1::drawIcons); },
+            Qt::SingleShotConnection);
     createControls();
     createMenus();
     connectHandlers();
@@ -57,6 +63,14 @@ Form1::Form1(const QString &programFolder, const QString &readOnlyReason, QWidge
     connect(&m_resizeTimer, &QTimer::timeout, this, &Form1::Form_Resize);
 
     Form_Load();
+}
+
+void Form1::drawIcons()
+{
+    QGuiApplication::setWindowIcon(
+            QPixmap::fromImage(Pictograms::draw(QStringLiteral("plumtype"), QSize(64, 64))));
+    setWindowIcon(
+            QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
 }
 
 Form1::~Form1()
