@@ -1,15 +1,18 @@
 #include "pictograms.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRadialGradient>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace Pictograms {
 
@@ -582,6 +585,51 @@ QList<QPair<QString, QString>> faceFiles()
 QSize faceSize()
 {
     return QSize(96, 52);
+}
+
+namespace {
+
+struct Aside
+{
+    QList<QPair<QString, QSize>> asked;
+    QList<QImage> drawn;
+    std::unique_ptr<QThread> thread;
+};
+Aside *g_aside = nullptr;
+
+} // namespace
+
+DrawnAside::DrawnAside(const QList<QPair<QString, QSize>> &pictures)
+{
+    Q_ASSERT(!g_aside);
+    auto *aside = new Aside;
+    aside->asked = pictures;
+    aside->thread.reset(QThread::create([aside] {
+        QFontDatabase::families();
+        for (const auto &[name, size] : std::as_const(aside->asked))
+            aside->drawn.append(draw(name, size));
+    }));
+    aside->thread->start();
+    g_aside = aside;
+}
+
+DrawnAside::~DrawnAside()
+{
+    g_aside->thread->wait();
+    delete g_aside;
+    g_aside = nullptr;
+}
+
+QImage drawSoon(const QString &name, const QSize &size)
+{
+    if (g_aside) {
+        const qsizetype at = g_aside->asked.indexOf(qMakePair(name, size));
+        if (at >= 0) {
+            g_aside->thread->wait();
+            return g_aside->drawn.value(at);
+        }
+    }
+    return draw(name, size);
 }
 
 } // namespace Pictograms

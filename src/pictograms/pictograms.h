@@ -29,4 +29,20 @@ QList<QPair<QString, QString>> faceFiles();
 // The size the face files are written at.
 QSize faceSize();
 
+// Pictures wanted soon after the program starts, drawn on a thread of their
+// own while the window is being made.  That thread reads the fonts first, so
+// the window's first text finds them ready.  One at a time; it lives while
+// the QGuiApplication does, and its end waits for the thread.
+class DrawnAside
+{
+public:
+    explicit DrawnAside(const QList<QPair<QString, QSize>> &pictures);
+    ~DrawnAside();
+    DrawnAside(const DrawnAside &) = delete;
+    DrawnAside &operator=(const DrawnAside &) = delete;
+};
+
+// The picture drawn aside, once it is ready; else drawn now.
+QImage drawSoon(const QString &name, const QSize &size);
+
 } // namespace Pictograms

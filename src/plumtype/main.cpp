@@ -4,6 +4,7 @@
 #include "filewrite.h"
 #include "folderlookup.h"
 #include "instance.h"
+#include "pictograms.h"
 #include "programfolder.h"
 #include "speech/voice.h"
 
@@ -154,6 +155,11 @@ int main(int argc, char *argv[])
             QStringLiteral("file.png"));
     parser.addOption(screenshotOption);
     parser.process(app);
+    // The splash picture and the icons are drawn aside while the window is
+    // being made.
+    const Pictograms::DrawnAside drawnAside({ { QStringLiteral("splash"), QSize(256, 256) },
+                                              { QStringLiteral("plumtype"), QSize(64, 64) },
+                                              { QStringLiteral("splash"), QSize(64, 64) } });
 
     // The program folder is the user's data folder: the shipped files that
     // are missing there are copied in; nothing the user has is overwritten.

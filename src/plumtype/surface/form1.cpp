@@ -68,9 +68,9 @@ Form1::Form1(const QString &programFolder, const QString &readOnlyReason, QWidge
 void Form1::drawIcons()
 {
     QGuiApplication::setWindowIcon(
-            QPixmap::fromImage(Pictograms::draw(QStringLiteral("plumtype"), QSize(64, 64))));
+            QPixmap::fromImage(Pictograms::drawSoon(QStringLiteral("plumtype"), QSize(64, 64))));
     setWindowIcon(
-            QIcon(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 64, 64 }))));
+            QIcon(QPixmap::fromImage(Pictograms::drawSoon(QStringLiteral("splash"), { 64, 64 }))));
 }
 
 Form1::~Form1()
@@ -169,7 +169,8 @@ void Form1::createControls()
     Twips::setGeometry(Text1, 0, 0, 10575, 1215);
 
     Image1 = new QLabel(c);
-    Image1->setPixmap(QPixmap::fromImage(Pictograms::draw(QStringLiteral("splash"), { 256, 256 })));
+    Image1->setPixmap(
+            QPixmap::fromImage(Pictograms::drawSoon(QStringLiteral("splash"), { 256, 256 })));
     Image1->resize(256, 256);
     Image1->hide();
 
