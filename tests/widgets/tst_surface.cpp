@@ -1,10 +1,11 @@
 // Where the window meets the rules behind it: which loads set the title, the
 // font a long label inherits, where the text sits on a painted face, where the
 // keys and the editing panel stand after a resize, and how the window's files
-// are replaced.
+// are replaced; the pictures drawn aside at start.
 
 #include "testfolder.h"
 
+#include "pictograms.h"
 #include "surface/dialog.h"
 #include "surface/twips.h"
 #include "textfile.h"
@@ -16,6 +17,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -120,6 +123,8 @@ private slots:
     void placesAfterResize();
     void writesReplaceWholeFile_data();
     void writesReplaceWholeFile();
+    void drawnAside_data();
+    void drawnAside();
 };
 
 void TestSurface::titleRule_data()
@@ -398,6 +403,45 @@ void TestSurface::writesReplaceWholeFile()
     // And the next write goes through.
     QVERIFY(rewrite());
     QVERIFY(contents(path) != written);
+}
+
+void TestSurface::drawnAside_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("splash, asked") << u"splash"_s << QSize(256, 256) << true;
+    QTest::newRow("icon, asked") << u"plumtype"_s << QSize(64, 64) << true;
+    QTest::newRow("splash at a size not asked") << u"splash"_s << QSize(128, 128) << false;
+    QTest::newRow("not asked") << u"speak"_s << QSize(37, 37) << false;
+}
+
+// What is drawn aside is the picture itself, whether it is asked for while
+// the thread still draws or once it is done; pictures not asked for are drawn
+// at once; and a window made meanwhile shows the splash picture drawn aside.
+void TestSurface::drawnAside()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QFETCH(bool, asked);
+    const QImage expected = Pictograms::draw(name, size);
+    QCOMPARE(expected.size(), size);
+    for (const bool whileDrawing : { true, false }) {
+        const Pictograms::DrawnAside aside(
+                { { u"splash"_s, QSize(256, 256) }, { u"plumtype"_s, QSize(64, 64) } });
+        if (!whileDrawing)
+            QVERIFY(Pictograms::drawSoon(u"plumtype"_s, QSize(64, 64)).size() == QSize(64, 64));
+        QCOMPARE(Pictograms::drawSoon(name, size), expected);
+        // Asked twice, the same picture.
+        QCOMPARE(Pictograms::drawSoon(name, size), expected);
+        if (asked && whileDrawing) {
+            TestFolder folder;
+            auto w = folder.start();
+            QCOMPARE(w->Image1->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+                     Pictograms::draw(u"splash"_s, QSize(256, 256)));
+        }
+    }
+    QCOMPARE(Pictograms::drawSoon(name, size), expected);
 }
 
 QTEST_MAIN(TestSurface)
