@@ -1,5 +1,5 @@
-// The display-free work behind a keyboard load and the suggestions: reading a
-// 120-key keyboard file, and loadwords with the shipped lists and a
+// The display-free work behind a keyboard load and the suggestions: reading
+// and saving a 120-key keyboard file, and loadwords with the shipped lists and a
 // 5,000-line user word file; the check of the program folder at start; the
 // virtual keyboard's keymaps for a text.
 
@@ -33,6 +33,20 @@ void BM_ReadKeyboard120(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReadKeyboard120)->Unit(benchmark::kMicrosecond);
+
+// The editor's save of a 120-key keyboard, short of the disk: the lines, the
+// text and its bytes.
+void BM_SaveKeyboard120(benchmark::State &state)
+{
+    QList<KeyboardFile::KeyOut> keys;
+    for (int i = 0; i < 120; ++i)
+        keys.append({ QStringLiteral("word1"), QStringLiteral("key number %1").arg(i) });
+    for (auto _ : state) {
+        const QByteArray bytes = TextFile::encode(TextFile::joinLines(KeyboardFile::write(keys)));
+        benchmark::DoNotOptimize(bytes.size());
+    }
+}
+BENCHMARK(BM_SaveKeyboard120)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadWords(benchmark::State &state)
 {
