@@ -1,10 +1,12 @@
-// The display-free work behind a keyboard load and the suggestions: reading a
-// 120-key keyboard file, and loadwords with the shipped lists and a
-// 5,000-line user word file; the check of the program folder at start.
+// The display-free work behind a keyboard load and the suggestions: reading
+// and saving a 120-key keyboard file, and loadwords with the shipped lists and a
+// 5,000-line user word file; the check of the program folder at start; the
+// virtual keyboard's keymaps for a text.
 
 #include "keyboardfile.h"
 #include "programfolder.h"
 #include "textfile.h"
+#include "virtualkeymap.h"
 #include "wordimport.h"
 #include "wordlists.h"
 
@@ -31,6 +33,20 @@ void BM_ReadKeyboard120(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReadKeyboard120)->Unit(benchmark::kMicrosecond);
+
+// The editor's save of a 120-key keyboard, short of the disk: the lines, the
+// text and its bytes.
+void BM_SaveKeyboard120(benchmark::State &state)
+{
+    QList<KeyboardFile::KeyOut> keys;
+    for (int i = 0; i < 120; ++i)
+        keys.append({ QStringLiteral("word1"), QStringLiteral("key number %1").arg(i) });
+    for (auto _ : state) {
+        const QByteArray bytes = TextFile::encode(TextFile::joinLines(KeyboardFile::write(keys)));
+        benchmark::DoNotOptimize(bytes.size());
+    }
+}
+BENCHMARK(BM_SaveKeyboard120)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadWords(benchmark::State &state)
 {
@@ -120,6 +136,26 @@ void BM_ImportWords50000(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ImportWords50000)->Unit(benchmark::kMillisecond);
+
+// The keymaps and keycodes for typing 1,000 characters of 300 different ones
+// into a new keymap, bounded by the highest keycode there is (one keymap
+// grown, one started again) or by a small bound (a keymap for nearly every
+// character).
+void BM_PlanVirtualKeymap(benchmark::State &state)
+{
+    QList<quint32> keysyms;
+    for (int i = 0; i < 1000; ++i)
+        keysyms << 0x1000100u + quint32(i * 7 % 300);
+    for (auto _ : state) {
+        VirtualKeymap keymap(int(state.range(0)));
+        const QList<VirtualKeymap::Run> runs = keymap.plan(keysyms);
+        benchmark::DoNotOptimize(runs.size());
+    }
+}
+BENCHMARK(BM_PlanVirtualKeymap)
+        ->Arg(VirtualKeymap::maxKeycode)
+        ->Arg(VirtualKeymap::firstKeycode + 5)
+        ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

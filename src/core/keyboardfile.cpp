@@ -49,15 +49,41 @@ const KeyKind *byName(const QString &name)
 
 namespace KeyboardFile {
 
-std::optional<Record> parseLine(QStringView line, const KeyKind *&current)
+namespace {
+
+// `s` without its leading and trailing spaces, as trimSpaces() has it, but
+// without a copy.
+QStringView withoutOuterSpaces(QStringView s)
 {
-    if (trimSpaces(line.toString()).isEmpty())
-        return std::nullopt;
-    Record r;
+    qsizetype a = 0;
+    qsizetype b = s.size();
+    while (a < b && s[a] == u' ')
+        ++a;
+    while (b > a && s[b - 1] == u' ')
+        --b;
+    return s.sliced(a, b - a);
+}
+
+} // namespace
+
+namespace {
+
+// parseLine() into `r`, a new record; false for a blank line.  Every line is
+// read for every key of a keyboard: a string is made only for what the
+// record keeps.
+bool parseInto(QStringView line, const KeyKind *&current, Record &r)
+{
+    if (withoutOuterSpaces(line).isEmpty())
+        return false;
     const qsizetype bar = line.indexOf(u'|');
-    r.keyText = trimSpaces((bar < 0 ? line : line.mid(bar + 1)).toString());
-    if (const KeyKind *k = KeyKinds::byCode(line.left(3).toString()))
-        current = k;
+    r.keyText = withoutOuterSpaces(bar < 0 ? line : line.mid(bar + 1)).toString();
+    const QStringView code = line.left(3);
+    for (const KeyKind &k : KeyKinds::all()) {
+        if (code == k.code) {
+            current = &k;
+            break;
+        }
+    }
     if (current) {
         r.kind = current->name;
         r.colour = current->colour;
@@ -67,19 +93,35 @@ std::optional<Record> parseLine(QStringView line, const KeyKind *&current)
     } else {
         const qsizetype split = r.keyText.indexOf(u'|');
         r.hasLabel = split >= 0;
-        r.label = r.hasLabel ? trimSpaces(r.keyText.left(split)) : r.keyText;
-        r.output = r.hasLabel ? trimSpaces(r.keyText.mid(split + 1)) : r.keyText;
+        if (r.hasLabel) {
+            r.label = withoutOuterSpaces(QStringView(r.keyText).left(split)).toString();
+            r.output = withoutOuterSpaces(QStringView(r.keyText).mid(split + 1)).toString();
+        } else {
+            r.label = r.output = r.keyText;
+        }
     }
+    return true;
+}
+
+} // namespace
+
+std::optional<Record> parseLine(QStringView line, const KeyKind *&current)
+{
+    Record r;
+    if (!parseInto(line, current, r))
+        return std::nullopt;
     return r;
 }
 
 QList<Record> parse(const QStringList &lines)
 {
     QList<Record> records;
+    records.reserve(lines.size());
     const KeyKind *current = nullptr;
     for (const QString &line : lines) {
-        if (auto r = parseLine(line, current))
-            records.append(*r);
+        records.emplaceBack();
+        if (!parseInto(line, current, records.last()))
+            records.removeLast();
     }
     return records;
 }
@@ -119,9 +161,12 @@ public:
     // False once every key slot is taken: no later line changes the keys.
     bool full() const { return m_slot >= kMaxKeys + 1; }
 
-    void add(const Record &r)
+    void add(Record &&r)
     {
-        if (r.keyText.toLower() == u"[edit]")
+        // Only six characters can be "[edit]" in lower case (no character
+        // becomes an ASCII one but the ASCII capitals): most keys need no
+        // lower-case copy.
+        if (r.keyText.size() == 6 && r.keyText.toLower() == u"[edit]")
             m_editKeySeen = true;
         if (r.rowBreak) {
             if (!m_rowJustWrapped) {
@@ -131,7 +176,7 @@ public:
         } else if (!full()) {
             ++m_slot;
             ++m_layout.xpos;
-            m_layout.keys.append({ m_slot, m_layout.xpos, m_layout.ypos, r });
+            m_layout.keys.append({ m_slot, m_layout.xpos, m_layout.ypos, std::move(r) });
             m_rowJustWrapped = false;
         }
         if (m_layout.xpos == kRowLength) {
@@ -171,7 +216,7 @@ Layout place(const QList<Record> &records, const QString &fileName)
 {
     Placer placer;
     for (const Record &r : records)
-        placer.add(r);
+        placer.add(Record(r));
     return placer.finish(fileName);
 }
 
@@ -186,8 +231,8 @@ Layout placeText(QStringView text, const QString &fileName)
         qsizetype end = start;
         while (end < n && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        if (auto r = parseLine(text.mid(start, end - start), current))
-            placer.add(*r);
+        if (Record r; parseInto(text.mid(start, end - start), current, r))
+            placer.add(std::move(r));
         if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
             ++end;
         start = end + 1;
@@ -204,13 +249,18 @@ Layout readAndPlace(const QString &path, const QString &fileName)
 QStringList write(const QList<KeyOut> &keys)
 {
     QStringList lines;
+    lines.reserve(keys.size());
     for (const KeyOut &key : keys) {
         const KeyKind *kind = KeyKinds::byName(key.kind);
         if (!kind)
             continue;
-        QString text = key.output;
-        text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        lines.append(kind->code + u'|' + text);
+        QString line;
+        line.reserve(kind->code.size() + 1 + key.output.size());
+        line += kind->code;
+        line += u'|';
+        line += key.output;
+        line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        lines.append(std::move(line));
     }
     return lines;
 }

@@ -180,6 +180,8 @@ QStringList splitLines(const QString &text)
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
+    if (n > 0) // a CR LF counts twice here: at most twice the room
+        lines.reserve(text.count(u'\n') + text.count(u'\r') + 1);
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         if (c == u'\r' || c == u'\n') {
@@ -204,7 +206,12 @@ std::optional<QStringList> readLines(const QString &path, qint64 maxBytes)
 
 QString joinLines(const QStringList &lines)
 {
+    qsizetype size = 0;
+    for (const QString &line : lines)
+        size += line.size() + 2;
     QString text;
+    if (size > 0)
+        text.reserve(size);
     for (const QString &line : lines) {
         text += line;
         text += QLatin1String("\r\n");

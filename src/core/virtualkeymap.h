@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QtGlobal>
+
+#include <array>
 
 // A keymap of Plumtype's own for a virtual keyboard: every character to be
 // typed gets a keycode of its own that holds its keysym on the only level, so
@@ -42,7 +43,7 @@ public:
     QList<Run> plan(const QList<quint32> &keysyms);
 
     // The keycode that holds `keysym`, 0 when none does.
-    int keycode(quint32 keysym) const { return m_codes.value(keysym, 0); }
+    int keycode(quint32 keysym) const;
     // The keymap text (XKB text format, self-contained: it includes no files).
     QByteArray text() const;
     // Back to the fixed keys only.
@@ -52,8 +53,17 @@ public:
 
 private:
     bool add(quint32 keysym);
+    qsizetype slotOf(quint32 keysym) const;
+    QByteArray makeText() const;
 
     int m_lastKeycode;
     QList<quint32> m_keysyms; // keycode firstKeycode + i holds m_keysyms[i]
-    QHash<quint32, int> m_codes;
+    // Where each keysym is in m_keysyms, found by its hash: open addressing
+    // over twice as many slots as there are keycodes, so that looking up and
+    // starting again allocate nothing.
+    static constexpr qsizetype kSlots = 512;
+    static constexpr quint8 kEmpty = 0xff;
+    static_assert(maxKeycode - firstKeycode + 1 < kEmpty && 2 * (maxKeycode + 1) <= kSlots);
+    std::array<quint8, kSlots> m_slots;
+    mutable QByteArray m_text; // text() for the keys as they are, null until asked for
 };

@@ -61,6 +61,8 @@ class TestVirtualKeymap : public QObject
 private slots:
     void plan_data();
     void plan();
+    void text_data();
+    void text();
 };
 
 void TestVirtualKeymap::plan_data()
@@ -125,6 +127,76 @@ void TestVirtualKeymap::plan()
 #else
     QSKIP("built without xkbcommon: the keymap texts were not compiled");
 #endif
+}
+
+// The key lines of the text, as written, and that the text asked for after
+// the keys change is that of the keys then: the last keymap handed over, or
+// the fixed keys' after starting again.
+void TestVirtualKeymap::text_data()
+{
+    QTest::addColumn<int>("lastKeycode");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("reset");
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::addColumn<QByteArrayList>("absent");
+
+    const int full = VirtualKeymap::maxKeycode;
+    const int small = VirtualKeymap::firstKeycode + 4;
+    QTest::newRow("fixed keys") << full << u""_s << false
+                                << QByteArrayList { "        <K009> = 9;\n",
+                                                    "        <K011> = 11;\n",
+                                                    "        key <K009> { [ 0x0000ff0d ] };\n",
+                                                    "        key <K010> { [ 0x0000ff08 ] };\n",
+                                                    "        key <K011> { [ 0x0000ff09 ] };\n" }
+                                << QByteArrayList { "<K012>" };
+    QTest::newRow("grown") << full << u"a©a"_s << false
+                           << QByteArrayList { "        <K012> = 12;\n", "        <K013> = 13;\n",
+                                               "        key <K012> { [ 0x00000061 ] };\n",
+                                               "        key <K013> { [ 0x000000a9 ] };\n" }
+                           << QByteArrayList { "<K014>" };
+    QString many;
+    for (char16_t c = 0x100; c < 0x100 + 150; ++c)
+        many += QChar(c);
+    QTest::newRow("three-digit keycodes")
+            << full << many << false
+            << QByteArrayList { "        <K099> = 99;\n", "        <K100> = 100;\n",
+                                "        <K161> = 161;\n",
+                                "        key <K100> { [ 0x00000158 ] };\n",
+                                "        key <K161> { [ 0x00000195 ] };\n" }
+            << QByteArrayList { "<K162>" };
+    // Room for two characters besides the fixed keys.
+    QTest::newRow("started again") << small << u"abc"_s << false
+                                   << QByteArrayList { "        key <K012> { [ 0x00000063 ] };\n" }
+                                   << QByteArrayList { "0x00000061", "0x00000062", "<K013>" };
+    QTest::newRow("back to the fixed keys")
+            << full << u"ab"_s << true
+            << QByteArrayList { "        key <K011> { [ 0x0000ff09 ] };\n" }
+            << QByteArrayList { "<K012>", "0x00000061" };
+}
+
+void TestVirtualKeymap::text()
+{
+    QFETCH(int, lastKeycode);
+    QFETCH(QString, typed);
+    QFETCH(bool, reset);
+    QFETCH(QByteArrayList, lines);
+    QFETCH(QByteArrayList, absent);
+
+    VirtualKeymap keymap(lastKeycode);
+    const QByteArray fixedKeys = keymap.text();
+    const QList<VirtualKeymap::Run> runs = keymap.plan(keysymsOf(typed));
+    if (reset)
+        keymap.reset();
+    const QByteArray text = keymap.text();
+    if (reset || typed.isEmpty())
+        QCOMPARE(text, fixedKeys);
+    else
+        QCOMPARE(text, runs.last().keymap);
+    QVERIFY(text.startsWith("xkb_keymap {\n") && text.endsWith("    };\n};\n"));
+    for (const QByteArray &line : lines)
+        QVERIFY2(text.contains(line), line.constData());
+    for (const QByteArray &part : absent)
+        QVERIFY2(!text.contains(part), part.constData());
 }
 
 QTEST_GUILESS_MAIN(TestVirtualKeymap)
