@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <cstdio>
 #include <unistd.h>
@@ -32,13 +33,18 @@ QString temporaryName(const QString &path)
     return name;
 }
 
-// What a symbolic link holds, as written in it.
+// What a symbolic link holds, as written in it.  Decoded as UTF-8 the way
+// QFile::encodeName() encodes, but keeping a leading byte-order mark, which
+// QFile::decodeName() drops: a link to "\uFEFFname" is not one to "name".
 QString linkText(const QString &link)
 {
     const QByteArray name = QFile::encodeName(link);
     QByteArray buffer(4096, '\0');
     const ssize_t n = ::readlink(name.constData(), buffer.data(), size_t(buffer.size()));
-    return n <= 0 || n >= buffer.size() ? QString() : QFile::decodeName(buffer.left(n));
+    if (n <= 0 || n >= buffer.size())
+        return QString();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(buffer.constData(), n));
 }
 
 } // namespace

@@ -104,6 +104,10 @@ void TestFileWrite::target_data()
             << "refused";
     QTest::newRow("loop") << QStringList { "a.txt>b.txt", "b.txt>a.txt" } << "a.txt"
                           << "refused";
+    // A byte-order mark is a character of the name like any other.
+    QTest::newRow("chain through a name beginning with a byte-order mark")
+            << QStringList { u"a.txt>\uFEFFb.txt"_s, u"\uFEFFb.txt>../out/victim.txt"_s } << "a.txt"
+            << "refused";
     QTest::newRow("folder reached through a link") << QStringList { "via>sub" } << "via/y.txt"
                                                    << "in/sub/y.txt";
 }
