@@ -137,6 +137,26 @@ void BM_ImportWords50000(benchmark::State &state)
 }
 BENCHMARK(BM_ImportWords50000)->Unit(benchmark::kMillisecond);
 
+// The plan of an import of many short lists (500 of eight words, a spelling
+// repeated in each), in memory: a keyboard for every list.
+void BM_PlanShortLists(benchmark::State &state)
+{
+    QStringList lines;
+    for (int list = 0; list < 500; ++list) {
+        lines << QStringLiteral("Topic %1").arg(list);
+        for (int i = 0; i < 8; ++i)
+            lines << (i == 7 ? QStringLiteral("WORD%1").arg(list)
+                             : QStringLiteral("word%1").arg(list + i));
+        lines << QString();
+    }
+    for (auto _ : state) {
+        const WordImport::Plan plan =
+                WordImport::plan(WordImport::readLists(lines), QStringLiteral("Topics"));
+        benchmark::DoNotOptimize(plan.keyboards.size());
+    }
+}
+BENCHMARK(BM_PlanShortLists)->Unit(benchmark::kMillisecond);
+
 // The keymaps and keycodes for typing 1,000 characters of 300 different ones
 // into a new keymap, bounded by the highest keycode there is (one keymap
 // grown, one started again) or by a small bound (a keymap for nearly every

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace TextFile {
 
 namespace {
@@ -274,6 +276,20 @@ bool endsInsideCharacter(const QByteArray &tail)
     return length > 1 && tail.size() - (lead - 1) < length;
 }
 
+// The next `chunk` bytes of a file, or what it has left when that is less,
+// nothing at its end: QIODevice::read() makes room for all it is asked for,
+// and most files are far smaller than a chunk.  A pipe is read as asked.
+QByteArray readChunk(QFile &file, qint64 chunk)
+{
+    if (!file.isSequential()) {
+        const qint64 left = file.size() - file.pos();
+        if (left <= 0)
+            return QByteArray();
+        chunk = std::min(chunk, left);
+    }
+    return file.read(chunk);
+}
+
 } // namespace
 
 LineReader::LineReader(const QString &path, qint64 chunkBytes)
@@ -291,7 +307,7 @@ LineReader::LineReader(const QString &path, qint64 chunkBytes)
     bool nonAscii = false;
     QByteArray tail;
     while (!m_file.atEnd()) {
-        const QByteArray bytes = m_file.read(m_chunk);
+        const QByteArray bytes = readChunk(m_file, m_chunk);
         if (m_file.error() != QFileDevice::NoError || bytes.isEmpty())
             return;
         nonAscii = nonAscii || hasNonAscii(bytes);
@@ -299,7 +315,7 @@ LineReader::LineReader(const QString &path, qint64 chunkBytes)
             const QString decoded = check.decode(bytes);
             Q_UNUSED(decoded);
         }
-        tail = (tail + bytes).right(4);
+        tail = bytes.size() >= 4 ? bytes.right(4) : (tail + bytes).right(4);
     }
     const bool valid = !check.hasError() && !endsInsideCharacter(tail);
     m_utf8 = bom ? valid : nonAscii && valid;
@@ -313,7 +329,7 @@ bool LineReader::fill()
 {
     if (m_atEnd)
         return false;
-    const QByteArray bytes = m_file.read(m_chunk);
+    const QByteArray bytes = readChunk(m_file, m_chunk);
     if (m_file.error() != QFileDevice::NoError) {
         m_ok = false;
         m_atEnd = true;

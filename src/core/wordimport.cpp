@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSemaphore>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <vector>
@@ -96,9 +97,24 @@ QList<WordList> readLists(const QStringList &lines)
 namespace {
 
 // The words whose trimmed lower case was not met before, in input order.
+// A short list is searched through rather than hashed: most lists of a
+// file are a handful of words, and a table for them costs more than it saves.
 QStringList firstForms(const QStringList &words)
 {
     QStringList keys;
+    keys.reserve(words.size());
+    constexpr qsizetype kShort = 16;
+    if (words.size() <= kShort) {
+        QVarLengthArray<QString, kShort> seen;
+        for (const QString &word : words) {
+            QString key = keyOf(word);
+            if (std::find(seen.cbegin(), seen.cend(), key) != seen.cend())
+                continue;
+            seen.append(std::move(key));
+            keys.append(word);
+        }
+        return keys;
+    }
     QSet<QString> seen;
     seen.reserve(words.size());
     for (const QString &word : words) {
@@ -224,9 +240,12 @@ QString cleanName(const QString &name)
 
 QStringList commonLines()
 {
-    return { QStringLiteral("999|Home"),     QStringLiteral("000|[back]"),
-             QStringLiteral("000|[delete]"), QStringLiteral("000|[clear]"),
-             QStringLiteral("000|[copy]"),   QStringLiteral("000|[return]") };
+    // Made once: every page begins with them.
+    static const QStringList lines = {
+        QStringLiteral("999|Home"),    QStringLiteral("000|[back]"), QStringLiteral("000|[delete]"),
+        QStringLiteral("000|[clear]"), QStringLiteral("000|[copy]"), QStringLiteral("000|[return]")
+    };
+    return lines;
 }
 
 QString closingMessage()
@@ -253,10 +272,12 @@ QString pageFileName(const ListPages &list, qsizetype page)
 
 QStringList pageLines(const ListPages &list, qsizetype page, const QString &groupLink)
 {
-    QStringList lines = commonLines();
+    const QStringList common = commonLines();
     const qsizetype first = (page - 1) * kPageSize;
     const qsizetype last = std::min<qsizetype>(first + kPageSize, list.keys.size());
-    lines.reserve(lines.size() + (last - first) + 2);
+    QStringList lines;
+    lines.reserve(common.size() + (last - first) + 2);
+    lines += common;
     for (qsizetype i = first; i < last; ++i)
         lines.append(QLatin1String("001|") + list.keys.at(i));
     if (page < list.pages)

@@ -163,16 +163,17 @@ inline bool hasLoneSurrogate(const QString &s)
 }
 
 // Properties that need files cost many times what the rest costs.  Under
-// libFuzzer they are checked on one input in kDiskEvery, the first one
-// included (so that a saved crash input replays them); the regression runs
-// (driver.cpp) check them on every input.
+// libFuzzer they are checked on one input in kDiskEvery (or in `every`, for
+// a target whose files cost more still), the first one included (so that a
+// saved crash input replays them); the regression runs (driver.cpp) check
+// them on every input.
 inline constexpr unsigned kDiskEvery = 16;
 inline bool g_diskEveryInput = false;
 
-inline bool diskTurn()
+inline bool diskTurn(unsigned every = kDiskEvery)
 {
     static unsigned inputs = 0;
-    return g_diskEveryInput || inputs++ % kDiskEvery == 0;
+    return g_diskEveryInput || inputs++ % every == 0;
 }
 
 // A folder for the files one run writes, emptied before every input.
