@@ -17,10 +17,12 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QThread>
 
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -156,10 +158,13 @@ int main(int argc, char *argv[])
     parser.addOption(screenshotOption);
     parser.process(app);
     // The splash picture and the icons are drawn aside while the window is
-    // being made.
-    const Pictograms::DrawnAside drawnAside({ { QStringLiteral("splash"), QSize(256, 256) },
-                                              { QStringLiteral("plumtype"), QSize(64, 64) },
-                                              { QStringLiteral("splash"), QSize(64, 64) } });
+    // being made, where a second processor can do it meanwhile.
+    std::optional<Pictograms::DrawnAside> drawnAside;
+    if (QThread::idealThreadCount() > 1)
+        drawnAside.emplace(
+                QList<QPair<QString, QSize>> { { QStringLiteral("splash"), QSize(256, 256) },
+                                               { QStringLiteral("plumtype"), QSize(64, 64) },
+                                               { QStringLiteral("splash"), QSize(64, 64) } });
 
     // The program folder is the user's data folder: the shipped files that
     // are missing there are copied in; nothing the user has is overwritten.
