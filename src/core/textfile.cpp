@@ -244,6 +244,11 @@ bool append(const QString &path, const QString &addition)
     const bool noLines = old.isEmpty() || old == "\xEF\xBB\xBF";
     if (!noLines && !old.endsWith('\n') && !old.endsWith('\r'))
         text.prepend(QLatin1String("\r\n"));
+    // A file ending in a lone CR and a text starting with LF would meet as
+    // one CR LF, and the text's first line break would be lost: the CR gets
+    // its LF first.
+    if (old.endsWith('\r') && text.startsWith(u'\n'))
+        text.prepend(u'\n');
     // The file keeps its encoding where the new text allows it; otherwise the
     // whole file goes over to UTF-8.
     QByteArray bytes;

@@ -536,6 +536,9 @@ void TestTextFile::append_data()
     QTest::newRow("CR line end before")
             << true << QByteArray("Orvane\r") << QStringLiteral("Kiwi\r\n")
             << QByteArray("Orvane\rKiwi\r\n");
+    QTest::newRow("CR line end before, text starting with LF")
+            << true << QByteArray("Orvane\r") << QStringLiteral("\nKiwi\r\n")
+            << QByteArray("Orvane\r\n\nKiwi\r\n");
     QTest::newRow("utf-8 file, no line end before")
             << true << QByteArray("caf\xC3\xA9") << QStringLiteral("tea\r\n")
             << QByteArray("caf\xC3\xA9\r\ntea\r\n");
