@@ -4,6 +4,8 @@
 #include "textfile.h"
 #include "textrules.h"
 
+#include <algorithm>
+
 using TextRules::trimSpaces;
 
 namespace KeyKinds {
@@ -226,11 +228,16 @@ Layout placeText(QStringView text, const QString &fileName)
     const KeyKind *current = nullptr;
     const qsizetype n = text.size();
     qsizetype start = 0;
+    // The next CR and the next LF, each found by a search of its own.
+    qsizetype cr = text.indexOf(u'\r');
+    qsizetype lf = text.indexOf(u'\n');
     while (start < n && !placer.full()) {
         // Lines end at CR LF, LF or a lone CR, as TextFile::splitLines has it.
-        qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
+        if (cr >= 0 && cr < start)
+            cr = text.indexOf(u'\r', start);
+        if (lf >= 0 && lf < start)
+            lf = text.indexOf(u'\n', start);
+        qsizetype end = cr < 0 ? (lf < 0 ? n : lf) : (lf < 0 ? cr : std::min(cr, lf));
         if (Record r; parseInto(text.mid(start, end - start), current, r))
             placer.add(std::move(r));
         if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')

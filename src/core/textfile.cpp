@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 
 namespace TextFile {
 
@@ -29,13 +30,45 @@ int windows1252Byte(char16_t c)
     return -1;
 }
 
+// Texts are mostly ASCII: it is looked for eight bytes (four UTF-16 code
+// units) at a time.
+bool allAscii(const char *bytes, qsizetype n)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; i < n; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool allAscii(const QString &text)
+{
+    const auto *units = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 word;
+        std::memcpy(&word, units + i, sizeof word);
+        if (word & 0xFF80FF80FF80FF80ull)
+            return false;
+    }
+    for (; i < n; ++i) {
+        if (units[i] >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 bool hasNonAscii(const QByteArray &bytes)
 {
-    for (char b : bytes) {
-        if (static_cast<unsigned char>(b) >= 0x80)
-            return true;
-    }
-    return false;
+    return !allAscii(bytes.constData(), bytes.size());
 }
 
 std::optional<QString> strictUtf8(const QByteArray &bytes)
@@ -69,6 +102,8 @@ bool isUtf8Text(const QByteArray &bytes)
 
 QString fromWindows1252(const QByteArray &bytes)
 {
+    if (!bytes.isEmpty() && allAscii(bytes.constData(), bytes.size()))
+        return QString::fromLatin1(bytes.constData(), bytes.size());
     QString text;
     text.resize(bytes.size());
     QChar *out = text.data();
@@ -81,6 +116,8 @@ QString fromWindows1252(const QByteArray &bytes)
 
 bool canEncodeWindows1252(const QString &text)
 {
+    if (allAscii(text))
+        return true;
     for (QChar c : text) {
         if (windows1252Byte(c.unicode()) < 0)
             return false;
@@ -90,11 +127,18 @@ bool canEncodeWindows1252(const QString &text)
 
 QByteArray toWindows1252(const QString &text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    if (text.isEmpty()) {
+        QByteArray bytes;
+        bytes.reserve(0);
+        return bytes;
+    }
+    if (allAscii(text))
+        return text.toLatin1();
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
     for (QChar c : text) {
         const int b = windows1252Byte(c.unicode());
-        bytes.append(static_cast<char>(b < 0 ? '?' : b));
+        *out++ = static_cast<char>(b < 0 ? '?' : b);
     }
     return bytes;
 }
@@ -180,18 +224,23 @@ std::optional<QString> read(const QString &path, qint64 maxBytes, bool *whole)
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
-    qsizetype start = 0;
     const qsizetype n = text.size();
     if (n > 0) // a CR LF counts twice here: at most twice the room
         lines.reserve(text.count(u'\n') + text.count(u'\r') + 1);
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
-                ++i;
-            start = i + 1;
-        }
+    // The next CR and the next LF, each found by a search of its own.
+    qsizetype cr = text.indexOf(u'\r');
+    qsizetype lf = text.indexOf(u'\n');
+    qsizetype start = 0;
+    while (cr >= 0 || lf >= 0) {
+        qsizetype i = cr < 0 ? lf : lf < 0 ? cr : std::min(cr, lf);
+        lines.append(text.mid(start, i - start));
+        if (i == cr && i + 1 < n && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+        if (cr >= 0 && cr < start)
+            cr = text.indexOf(u'\r', start);
+        if (lf >= 0 && lf < start)
+            lf = text.indexOf(u'\n', start);
     }
     if (start < n)
         lines.append(text.mid(start));
