@@ -384,8 +384,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // round.  More would let a small bound hand over a keymap for nearly
     // every keysym, each one more start again like the one before.
     const int perRound = int(std::min<qsizetype>(300, 2 * capacity + 16));
+    // The rounds stop once the input has handed over 64 KB of keymaps (four
+    // full ones, fifty of a small bound): a further round could only fill the
+    // keymap and start it again once more, as the rounds before did.  Until
+    // then every round goes as before, twelve at most.
+    constexpr qsizetype keymapBytes = 64 * 1024;
+    qsizetype handedOverBytes = 0;
     QList<quint32> keysyms;
-    for (int round = 0; round < 12 && in.remaining() > 0; ++round) {
+    for (int round = 0; round < 12 && in.remaining() > 0 && handedOverBytes < keymapBytes;
+         ++round) {
         if (in.takeByte() == 0xff) {
             keymap.reset();
             FUZZ_CHECK(keymap.keyCount() == 3, QString());
@@ -415,6 +422,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(&run == &runs.front() || !run.keymap.isEmpty(), at());
             if (!run.keymap.isEmpty()) {
                 ++handedOver;
+                handedOverBytes += run.keymap.size();
                 const Parsed &grown = read(run.keymap);
                 FUZZ_CHECK(grown.why.isEmpty(), at() + u' ' + grown.why);
                 FUZZ_CHECK(grown.count <= capacity, at());
