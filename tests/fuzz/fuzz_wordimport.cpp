@@ -133,8 +133,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if ((trapKind & 7) == 0) {
         ok = import.writeAll();
     } else {
-        while (import.writeNext(1)) { }
-        ok = import.error().isEmpty(); // as writeAll() tells
+        // Each call writes one keyboard more and says so; the first false
+        // comes once all are written, or with error() naming the one that
+        // failed, which is not among the files written.
+        for (;;) {
+            const qsizetype before = import.done();
+            const bool more = import.writeNext(1);
+            FUZZ_CHECK(more == (import.error().isEmpty() && import.done() == before + 1),
+                       shown(import.error()));
+            FUZZ_CHECK(import.written().size() == import.done(), shown(import.error()));
+            if (!more)
+                break;
+        }
+        FUZZ_CHECK(import.atEnd() && !import.writeNext(1), shown(import.error()));
+        ok = import.error().isEmpty() && import.done() == import.total();
     }
     const QString what = shown(group) + QStringLiteral(": ") + shown(import.error());
     FUZZ_CHECK(ok == import.error().isEmpty(), what);
