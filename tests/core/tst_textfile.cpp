@@ -145,6 +145,15 @@ void TestTextFile::readDecodes_data()
             << QByteArray("abc\xC3") << QStringLiteral("abc\u00C3");
     QTest::newRow("windows-1252 mixed with utf-8 lookalike")
             << QByteArray("\xC3\xA9\xE9") << QStringLiteral("\u00C3\u00A9\u00E9");
+    // ASCII is looked for eight bytes at a time: one e acute anywhere in a
+    // line of 19 bytes, in the first word, the second, or the bytes after.
+    for (int at : { 0, 6, 7, 8, 9, 15, 16, 18 }) {
+        QByteArray bytes("abcdefghijklmnopqrs");
+        bytes[at] = '\xE9';
+        QString text = QStringLiteral("abcdefghijklmnopqrs");
+        text[at] = QChar(0xE9);
+        QTest::addRow("windows-1252 e acute at %d of 19", at) << bytes << text;
+    }
 }
 
 void TestTextFile::readDecodes()
@@ -179,6 +188,18 @@ void TestTextFile::writtenBytes_data()
     // Windows-1252 bytes that would read back as UTF-8 must not be written as such.
     QTest::newRow("windows-1252 text forming utf-8")
             << QStringLiteral("\u00C3\u00A9") << QByteArray("\xC3\x83\xC2\xA9");
+    // ASCII is looked for four characters at a time: one character beyond
+    // it anywhere in a line of 11.
+    for (int at : { 0, 3, 4, 7, 8, 10 }) {
+        QString text = QStringLiteral("abcdefghijk");
+        text[at] = QChar(0x20AC);
+        QByteArray bytes("abcdefghijk");
+        bytes[at] = '\x80';
+        QTest::addRow("euro at %d of 11", at) << text << bytes;
+        text[at] = QChar(0x0142);
+        bytes = QByteArray("abcdefghijk").replace(at, 1, "\xC5\x82");
+        QTest::addRow("l stroke at %d of 11", at) << text << bytes;
+    }
 }
 
 void TestTextFile::writtenBytes()
