@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace TextFile {
 
@@ -30,45 +31,40 @@ int windows1252Byte(char16_t c)
     return -1;
 }
 
-// Texts are mostly ASCII: it is looked for eight bytes (four UTF-16 code
-// units) at a time.
-bool allAscii(const char *bytes, qsizetype n)
+// Texts are mostly ASCII: it is looked for eight bytes (eight Latin-1 bytes
+// or four UTF-16 code units) at a time.
+template<typename Unit> bool allAscii(const Unit *units, qsizetype n)
 {
+    static_assert(sizeof(Unit) == 1 || sizeof(Unit) == 2);
+    constexpr quint64 high = sizeof(Unit) == 1 ? 0x8080808080808080ull : 0xFF80FF80FF80FF80ull;
+    constexpr qsizetype perWord = 8 / sizeof(Unit);
     qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
+    for (; i + perWord <= n; i += perWord) {
         quint64 word;
-        std::memcpy(&word, bytes + i, sizeof word);
-        if (word & 0x8080808080808080ull)
+        std::memcpy(&word, units + i, sizeof word);
+        if (word & high)
             return false;
     }
     for (; i < n; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+        if (static_cast<std::make_unsigned_t<Unit>>(units[i]) >= 0x80)
             return false;
     }
     return true;
+}
+
+bool allAscii(const QByteArray &bytes)
+{
+    return allAscii(bytes.constData(), bytes.size());
 }
 
 bool allAscii(const QString &text)
 {
-    const auto *units = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    for (; i + 4 <= n; i += 4) {
-        quint64 word;
-        std::memcpy(&word, units + i, sizeof word);
-        if (word & 0xFF80FF80FF80FF80ull)
-            return false;
-    }
-    for (; i < n; ++i) {
-        if (units[i] >= 0x80)
-            return false;
-    }
-    return true;
+    return allAscii(reinterpret_cast<const char16_t *>(text.constData()), text.size());
 }
 
 bool hasNonAscii(const QByteArray &bytes)
 {
-    return !allAscii(bytes.constData(), bytes.size());
+    return !allAscii(bytes);
 }
 
 std::optional<QString> strictUtf8(const QByteArray &bytes)
@@ -102,7 +98,7 @@ bool isUtf8Text(const QByteArray &bytes)
 
 QString fromWindows1252(const QByteArray &bytes)
 {
-    if (!bytes.isEmpty() && allAscii(bytes.constData(), bytes.size()))
+    if (!bytes.isEmpty() && allAscii(bytes))
         return QString::fromLatin1(bytes.constData(), bytes.size());
     QString text;
     text.resize(bytes.size());
