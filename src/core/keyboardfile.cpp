@@ -226,23 +226,11 @@ Layout placeText(QStringView text, const QString &fileName)
 {
     Placer placer;
     const KeyKind *current = nullptr;
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    // The next CR and the next LF, each found by a search of its own.
-    qsizetype cr = text.indexOf(u'\r');
-    qsizetype lf = text.indexOf(u'\n');
-    while (start < n && !placer.full()) {
-        // Lines end at CR LF, LF or a lone CR, as TextFile::splitLines has it.
-        if (cr >= 0 && cr < start)
-            cr = text.indexOf(u'\r', start);
-        if (lf >= 0 && lf < start)
-            lf = text.indexOf(u'\n', start);
-        qsizetype end = cr < 0 ? (lf < 0 ? n : lf) : (lf < 0 ? cr : std::min(cr, lf));
-        if (Record r; parseInto(text.mid(start, end - start), current, r))
+    // Lines end at CR LF, LF or a lone CR, as TextFile::splitLines has it.
+    TextFile::Lines lines(text);
+    for (QStringView line; !placer.full() && lines.next(&line);) {
+        if (Record r; parseInto(line, current, r))
             placer.add(std::move(r));
-        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
-            ++end;
-        start = end + 1;
     }
     return placer.finish(fileName);
 }

@@ -220,26 +220,11 @@ std::optional<QString> read(const QString &path, qint64 maxBytes, bool *whole)
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
-    const qsizetype n = text.size();
-    if (n > 0) // a CR LF counts twice here: at most twice the room
+    if (!text.isEmpty()) // a CR LF counts twice here: at most twice the room
         lines.reserve(text.count(u'\n') + text.count(u'\r') + 1);
-    // The next CR and the next LF, each found by a search of its own.
-    qsizetype cr = text.indexOf(u'\r');
-    qsizetype lf = text.indexOf(u'\n');
-    qsizetype start = 0;
-    while (cr >= 0 || lf >= 0) {
-        qsizetype i = cr < 0 ? lf : lf < 0 ? cr : std::min(cr, lf);
-        lines.append(text.mid(start, i - start));
-        if (i == cr && i + 1 < n && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-        if (cr >= 0 && cr < start)
-            cr = text.indexOf(u'\r', start);
-        if (lf >= 0 && lf < start)
-            lf = text.indexOf(u'\n', start);
-    }
-    if (start < n)
-        lines.append(text.mid(start));
+    Lines walk(text);
+    for (QStringView line; walk.next(&line);)
+        lines.append(line.toString());
     return lines;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 
 // Plain text files of the program folder: keyboards, word lists, saved texts,
@@ -44,6 +45,41 @@ std::optional<QString> read(const QString &path, qint64 maxBytes = -1, bool *who
 // The lines of a text, split at CR LF, LF or a lone CR, line ends dropped.  A
 // final line end adds no empty line.
 QStringList splitLines(const QString &text);
+
+// Walks a text line by line as splitLines splits it, without making the list.
+// The next CR and the next LF are each found by a search of their own.
+class Lines
+{
+public:
+    explicit Lines(QStringView text)
+        : m_text(text), m_cr(text.indexOf(u'\r')), m_lf(text.indexOf(u'\n'))
+    {
+    }
+
+    // The next line, without its line end; false at the end of the text.
+    bool next(QStringView *line)
+    {
+        const qsizetype n = m_text.size();
+        if (m_start >= n)
+            return false;
+        if (m_cr >= 0 && m_cr < m_start)
+            m_cr = m_text.indexOf(u'\r', m_start);
+        if (m_lf >= 0 && m_lf < m_start)
+            m_lf = m_text.indexOf(u'\n', m_start);
+        qsizetype end = m_cr < 0 ? (m_lf < 0 ? n : m_lf) : (m_lf < 0 ? m_cr : std::min(m_cr, m_lf));
+        *line = m_text.mid(m_start, end - m_start);
+        if (end == m_cr && end + 1 < n && m_text[end + 1] == u'\n')
+            ++end;
+        m_start = end + 1;
+        return true;
+    }
+
+private:
+    QStringView m_text;
+    qsizetype m_cr;
+    qsizetype m_lf;
+    qsizetype m_start = 0;
+};
 
 // The file as lines; nullopt when it cannot be opened.
 std::optional<QStringList> readLines(const QString &path, qint64 maxBytes = -1);
