@@ -166,6 +166,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // Mostly the start of an entry of the list, so that something is found.
         const QStringList entries = list.split(u'|');
         typed = entries.at(entry % entries.size()).left(wordLength);
+        // Whole characters, as keys type them: half a surrogate pair is no
+        // text that any file can hold.
+        if (!typed.isEmpty() && typed.back().isHighSurrogate())
+            typed.chop(1);
         for (qsizetype i = 0; i < typed.size() && i < 32; ++i) {
             if (caseFlips & (1u << i))
                 typed[i] = typed[i].isUpper() ? typed[i].toLower() : typed[i].toUpper();
