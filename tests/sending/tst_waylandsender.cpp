@@ -111,8 +111,18 @@ void TestWaylandSender::typing()
 
 void TestWaylandSender::receiverKeepsFocus()
 {
-    // The receiver writes its focus file when the focus changes, some time
-    // after the keys: the file is waited for, not read once.
+    // The seat has no keyboard but the sender's: when a sender goes, sway
+    // takes the keyboard focus from the receiver until the next one comes.
+    // So the focus is looked at while a sender lives and after its keys
+    // arrived.  The receiver writes its focus file when the focus changes,
+    // some time after the keys: the file is waited for, not read once.
+    QString why;
+    auto sender = makeWaylandSender(&why);
+    QVERIFY2(sender, qPrintable(why));
+    const QString before = readFile(m_textFile);
+    QVERIFY(sender->type(u"!"_s));
+    sender->releaseAll();
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(m_textFile), before + u"!"_s, 10000);
     QCOMPARE(waitForFile(m_focusFile, u"active"_s, 10000), u"active"_s);
 }
 
